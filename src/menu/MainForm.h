@@ -17,6 +17,11 @@ public:
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    // WM_PIN_PATH from a "/pin" process: wParam is a global atom holding the path.
+    void PinPathFromAtom(WPARAM atomNumber);
+    void ToggleMenu();
 };
 
 } // namespace halvex
