@@ -7,7 +7,6 @@
 #include "platform/Handles.h"
 #include "platform/Logger.h"
 #include "platform/Messages.h"
-#include "platform/StartScreen.h"
 
 namespace halvex {
 
@@ -45,6 +44,13 @@ void HandOverPin(const std::vector<std::wstring>& arguments)
     // No atom can carry a path over 255 characters (or the atom table is full): rather than send an
     // invalid atom, toggle the pin in the registry directly; a running menu shows it after a restart.
     TogglePin(path);
+}
+
+// "/metro": the taskbar opens the Windows Start screen, as the Windows key would without the menu.
+void OpenStartScreen()
+{
+    if (HWND taskbar = ::FindWindowW(L"Shell_TrayWnd", nullptr))
+        ::SendMessageW(taskbar, WM_SYSCOMMAND, SC_TASKLIST, 0);
 }
 
 void ShowReminder()

@@ -3,7 +3,6 @@
 #include "catalog/FavoriteItems.h"
 #include "platform/Logger.h"
 #include "platform/Messages.h"
-#include "platform/StartScreen.h"
 
 #include <string>
 
@@ -76,8 +75,9 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             ToggleMenu();
         return 0;
     case WM_OPEN_START_SCREEN:
+        // The default window procedure answers SC_TASKLIST by opening the Windows Start screen.
         if (lParam == MessageMarker)
-            OpenStartScreen();
+            ::SendMessageW(handle(), WM_SYSCOMMAND, SC_TASKLIST, 0);
         return 0;
     case WM_DESTROY:
         ::PostQuitMessage(0);

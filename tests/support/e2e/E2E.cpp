@@ -28,6 +28,39 @@ std::wstring FromBuildPath(const char* linuxPath)
 
 std::wstring HalvexExe() { return FromBuildPath(HALVEX_EXE_PATH); }
 std::wstring TaskbarStandInExe() { return FromBuildPath(TASKBAR_STANDIN_EXE_PATH); }
+std::wstring RecordRunExe() { return FromBuildPath(RECORD_RUN_EXE_PATH); }
+
+bool PlaceRecordRun(const std::wstring& path)
+{
+    const std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
+    ::SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+    ::DeleteFileW((path + L".ran").c_str());
+    return ::CopyFileW(RecordRunExe().c_str(), path.c_str(), FALSE) != FALSE;
+}
+
+std::vector<std::wstring> RecordedRuns(const std::wstring& path)
+{
+    std::vector<std::wstring> runs;
+    HANDLE file = ::CreateFileW((path + L".ran").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return runs;
+    std::string bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (::ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
+        bytes.append(buffer, read);
+    ::CloseHandle(file);
+    size_t start = 0;
+    for (size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        const int length = static_cast<int>(end - start);
+        std::wstring line(static_cast<size_t>(length), L'\0');
+        line.resize(static_cast<size_t>(
+            ::MultiByteToWideChar(CP_UTF8, 0, bytes.data() + start, length, line.data(), length)));
+        runs.push_back(line);
+    }
+    return runs;
+}
 
 bool WaitFor(const std::function<bool()>& condition, Duration deadline, Duration interval)
 {

@@ -25,6 +25,12 @@ inline constexpr Duration DefaultDeadline = 10s;
 // Windows paths of the executables under test (built into the test executables by CMake).
 std::wstring HalvexExe();
 std::wstring TaskbarStandInExe();
+// A program that appends its command line to "<its own path>.ran" each time it runs.
+std::wstring RecordRunExe();
+// Copies RecordRun.exe to path (creating its folders) and removes an old record; true on success.
+bool PlaceRecordRun(const std::wstring& path);
+// The command lines recorded by the copy at path, one per run, in order.
+std::vector<std::wstring> RecordedRuns(const std::wstring& path);
 // A Windows path for a path of the Linux build tree ("/a/b" becomes "Z:\a\b").
 std::wstring FromBuildPath(const char* linuxPath);
 
