@@ -53,10 +53,12 @@ void OpenStartScreen()
         ::SendMessageW(taskbar, WM_SYSCOMMAND, SC_TASKLIST, 0);
 }
 
+void CALLBACK EndReminder(HWND, UINT, UINT_PTR, DWORD) noexcept { ::PostQuitMessage(0); }
+
 void ShowReminder()
 {
     // The hint window comes later; until then the mode keeps its lifetime: five seconds, then the end.
-    ::SetTimer(nullptr, 0, ReminderLifetimeMs, [](HWND, UINT, UINT_PTR, DWORD) { ::PostQuitMessage(0); });
+    ::SetTimer(nullptr, 0, ReminderLifetimeMs, EndReminder);
     RunMessageLoop();
 }
 
