@@ -7,12 +7,14 @@
 #include <shellapi.h>
 
 #include "main/Program.h"
+#include "platform/SystemLibrary.h"
 
 #include <string>
 #include <vector>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
+    halvex::RestrictDllSearchToSystem();  // before anything can load a DLL by name
     std::vector<std::wstring> arguments;
     int count = 0;
     if (LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &count)) {

@@ -18,13 +18,12 @@ void RestrictDllSearchToSystem() noexcept;
 [[nodiscard]] HMODULE LoadSystemLibrary(const wchar_t* name) noexcept;
 
 // Looks up an export of a system DLL that stays loaded for the life of the process; nullptr when
-// the DLL or the export is missing.
+// the DLL or the export is missing. The DLL is always loaded through LoadSystemLibrary, never found
+// by name among the modules already in the process; the reference taken here is never given back.
 template <typename Function>
 [[nodiscard]] Function GetSystemProc(const wchar_t* library, const char* name) noexcept
 {
-    HMODULE module = ::GetModuleHandleW(library);
-    if (!module)
-        module = LoadSystemLibrary(library);
+    HMODULE module = LoadSystemLibrary(library);
     if (!module)
         return nullptr;
     return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
