@@ -64,6 +64,7 @@ void ShowReminder()
 
 void RunResidentMenu(bool startHidden)
 {
+    ComInit com;
     // Only its existence matters: a second resident process finds the name taken and ends silently.
     // When the mapping cannot be made at all, the menu runs unguarded.
     UniqueHandle guard(::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, InstanceGuardSize,
@@ -76,13 +77,18 @@ void RunResidentMenu(bool startHidden)
         Log(L"Program.RunResidentMenu: the menu window could not be created");
         return;
     }
-    if (startHidden) {
-        ::ShowWindow(form.handle(), SW_MINIMIZE);
-        ::ShowWindow(form.handle(), SW_HIDE);
-    } else {
-        ::ShowWindow(form.handle(), SW_SHOW);
+    if (startHidden)
+        form.HideAtStart();
+    else
+        form.ShowAtStart();
+    // The menu window sees each key before the focused control does.
+    MSG msg;
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (form.PreviewKey(msg))
+            continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
     }
-    RunMessageLoop();
 }
 
 } // namespace

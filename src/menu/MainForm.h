@@ -1,10 +1,36 @@
 #pragma once
 
+#include "activation/Taskbar.h"
+#include "platform/Handles.h"
 #include "platform/Window.h"
+
+#include <commctrl.h>
+
+#include <cstdint>
+#include <deque>
+#include <string>
 
 namespace halvex {
 
-// The menu window "THalvexForm": the resident process's main window.
+class TFavoriteProgram;
+struct TRecentProgram;
+struct TStartMenuItem;
+
+// What the left column shows.
+enum class TViewMode : std::uint8_t { Default = 0, AllPrograms = 1, Search = 2 };
+
+// The record behind one row of the left column's lists; each list uses its own field. Rows only
+// refer to the stores' objects, and every list is refilled when its store changes.
+struct TNodeData {
+    std::wstring GroupCaption;
+    const TStartMenuItem* StartMenuItem = nullptr;
+    const TFavoriteProgram* Favorite = nullptr;
+    const TRecentProgram* Recent = nullptr;
+};
+
+// The menu window "THalvexForm": the resident process's main window. It shows itself beside the
+// taskbar, hides itself again as soon as the user turns to another window, and answers the private
+// messages of the hook thread and of "/pin" processes.
 class TMainForm final : public Window {
 public:
     static constexpr int DefaultWidth = 401;
@@ -12,16 +38,105 @@ public:
 
     TMainForm() = default;
 
-    // Creates the native window (hidden). False when Windows refused to create it.
+    // Creates the native window and starts the menu's pieces; the window stays hidden. False when
+    // Windows refused to create it.
     [[nodiscard]] bool CreateMenuWindow() noexcept;
+
+    // The start of the resident process: a plain show at the place found at creation, or ("/startup")
+    // hidden and minimised until the user opens the menu.
+    void ShowAtStart();
+    void HideAtStart();
+
+    void ShowMenu();
+    void HideMenu();
+    void PositionMenu();
+
+    // The window sees every key before the focused control does. True when the key was used up.
+    bool PreviewKey(const MSG& msg);
+
+    void UpdateView();
+    void FillFavorites();
+    void FillRecent();
+    void FillAllPrograms();
+
+    // Brings a window to the front and gives it the foreground.
+    static void ForceForegroundWindow(HWND window) noexcept;
+    // Applies a show command through the window placement; false (and nothing changed) when the
+    // placement cannot be had or its normal rectangle is under 50 pixels high.
+    static bool SetWindowShowState(HWND window, UINT showCommand) noexcept;
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    enum TimerId : UINT_PTR { tmrDelayInit = 1, tmrForegroundChecker = 2 };
+
+    void FormCreate();
+    void FormDestroy();
+    void tmrDelayInitTimer();
+    void tmrForegroundCheckerTimer();
+    void StartForegroundWatch();
+    void StopForegroundWatch();
+    void ToggleMenu();
     // WM_PIN_PATH from a "/pin" process: wParam is a global atom holding the path.
     void PinPathFromAtom(WPARAM atomNumber);
-    void ToggleMenu();
+
+    // The left column.
+    void CreateControls();
+    HWND CreateList(const wchar_t* name, DWORD extraStyle, int itemHeight);
+    void LayOutControls();
+    void SetViewVisibility();
+    int FavoritesHeight() const;
+    void PaintSideStrip(HDC dc);
+    void DrawAllProgramsButton(const DRAWITEMSTRUCT& item);
+    LRESULT OnNotify(const NMHDR& header);
+    void OnGetDisplayInfo(NMTVDISPINFOW& info);
+    void OnListClick(HWND list);
+    void OnListKeyDown(HWND list, WORD key);
+    void ActivateRow(HWND list, HTREEITEM row);
+    void ShowRowContextMenu(HWND list, HTREEITEM row, POINT screen);
+    static LRESULT CALLBACK StartMenuTreeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    std::deque<TNodeData>& NodesOf(HWND list);
+    void ClearList(HWND list);
+    void btnAllProgramsClick();
+    void imgWin8MenuClick();
+    void imgLabelClick();
+
+    TViewMode ViewMode = TViewMode::Default;
+    HWND vstFavorites = nullptr;
+    HWND vstRecent = nullptr;
+    HWND vstStartMenu = nullptr;
+    HWND vstSearch = nullptr;
+    HWND btnAllPrograms = nullptr;
+    HWND edtSearch = nullptr;
+    HWND btnCancelSearch = nullptr;
+    HWND pnlRight = nullptr;
+    RECT imgWin8Menu{};
+    RECT imgLabel{};
+    bool rightColumnOnLeft = false;
+    bool searchPlaceholder = true;
+    int favoritesRows = 0;
+    HTREEITEM PressedStartMenuNode = nullptr;
+    WNDPROC startMenuTreeDefaultProc = nullptr;
+    UniqueFont font;
+    UniqueFont largerFont;
+    UniqueFont placeholderFont;
+    // The rows' records, one store per list; a list's records go when the list is cleared.
+    std::deque<TNodeData> favoritesNodes;
+    std::deque<TNodeData> recentNodes;
+    std::deque<TNodeData> startMenuNodes;
+    std::deque<TNodeData> searchNodes;
+
+    // The program's own record that the window is shown; a minimised window counts as hidden.
+    bool Shown = false;
+    HWND PreviousForegroundWindow = nullptr;
+    int MenuTop = 0;
+    int MenuLeft = 0;
+    TaskbarEdge taskbarEdge = TaskbarEdge::None;
+    // The watch's period: 500 ms until it has hidden the menu once, then 1000 ms for the first tick
+    // after a show and 100 ms after that.
+    UINT foregroundCheckerInterval = 500;
+    bool foregroundCheckerEnabled = false;
 };
 
 } // namespace halvex

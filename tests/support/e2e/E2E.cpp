@@ -62,16 +62,32 @@ std::vector<std::wstring> RecordedRuns(const std::wstring& path)
     return runs;
 }
 
+void PumpMessages()
+{
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
 bool WaitFor(const std::function<bool()>& condition, Duration deadline, Duration interval)
 {
     const auto end = std::chrono::steady_clock::now() + deadline;
     for (;;) {
+        // Windows of the test itself keep answering while it waits (activation, cross-process sends).
+        PumpMessages();
         if (condition())
             return true;
         if (std::chrono::steady_clock::now() >= end)
             return false;
         std::this_thread::sleep_for(interval);
     }
+}
+
+void Pause(Duration duration)
+{
+    WaitFor([] { return false; }, duration);
 }
 
 // ---- Processes ----------------------------------------------------------------------------------
@@ -247,6 +263,33 @@ HWND WaitForWindow(const WindowQuery& query, Duration deadline)
         },
         deadline);
     return found;
+}
+
+TestWindow::TestWindow(int x, int y, int width, int height)
+{
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = L"HalvexTestWindow";
+    ::RegisterClassW(&wc);
+    window_ = ::CreateWindowExW(0, wc.lpszClassName, L"Test window", WS_OVERLAPPEDWINDOW, x, y, width, height,
+                                nullptr, nullptr, wc.hInstance, nullptr);
+    if (!window_)
+        throw std::runtime_error("cannot create a test window");
+}
+
+TestWindow::~TestWindow()
+{
+    ::DestroyWindow(window_);
+    PumpMessages();
+}
+
+void TestWindow::Activate()
+{
+    ::ShowWindow(window_, SW_SHOW);
+    ::SetForegroundWindow(window_);
+    PumpMessages();
 }
 
 // ---- Input --------------------------------------------------------------------------------------

@@ -34,9 +34,29 @@ std::vector<std::wstring> RecordedRuns(const std::wstring& path);
 // A Windows path for a path of the Linux build tree ("/a/b" becomes "Z:\a\b").
 std::wstring FromBuildPath(const char* linuxPath);
 
-// Polls the condition until it holds or the deadline passes; true when it held.
+// Polls the condition until it holds or the deadline passes; true when it held. Serves the test
+// thread's own window messages while it waits.
 bool WaitFor(const std::function<bool()>& condition, Duration deadline = DefaultDeadline,
              Duration interval = 20ms);
+// Waits (serving messages) for a fixed time: only to give a wrong outcome the chance to show itself
+// before a test concludes that something did not happen.
+void Pause(Duration duration);
+void PumpMessages();
+
+// A plain top-level window of the test process, for taking the foreground away from the program.
+class TestWindow {
+public:
+    TestWindow(int x, int y, int width, int height);
+    TestWindow(const TestWindow&) = delete;
+    TestWindow& operator=(const TestWindow&) = delete;
+    ~TestWindow();
+    HWND handle() const noexcept { return window_; }
+    // Shows the window and makes it the foreground window.
+    void Activate();
+
+private:
+    HWND window_ = nullptr;
+};
 
 // A process started by a test. Stopped by its own handle, never by name; the destructor stops a
 // process that is still running, so a failing test leaves nothing behind for the next one.

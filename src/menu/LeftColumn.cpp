@@ -1,0 +1,562 @@
+// The left column of the menu window: the side strip, the favorites and recent lists, the All
+// Programs tree, the All Programs / Back button and the search row, and the view that decides which
+// of them show.
+
+#include "menu/MainForm.h"
+
+#include "catalog/FavoriteItems.h"
+#include "catalog/RecentItems.h"
+#include "catalog/StartMenuItems.h"
+#include "menu/Placement.h"
+#include "platform/Logger.h"
+#include "platform/SystemLibrary.h"
+
+#include <shellapi.h>
+#include <windowsx.h>
+
+namespace halvex {
+
+namespace {
+
+constexpr int SideStripWidth = 22;
+constexpr int RightColumnWidth = 151;
+constexpr int ColumnMargin = 6;
+constexpr int RowHeight = 32;
+constexpr int ButtonHeight = 25;
+constexpr int SearchRowHeight = 25;
+constexpr int ListMargin = 3;  // around the All Programs tree and the search results
+constexpr int Win8MenuCaptionWidth = 14, Win8MenuCaptionHeight = 142;
+constexpr int ProductCaptionWidth = 14, ProductCaptionHeight = 160;
+
+constexpr UINT IdAllPrograms = 101;
+constexpr UINT IdCancelSearch = 102;
+
+constexpr wchar_t SearchPlaceholder[] = L"Search programs and files";
+constexpr wchar_t VendorHomePage[] = L"https://www.tervane.com/";
+
+// The lists take the look of Explorer's lists (hot rows, soft selection) where the theme DLL exists.
+void UseExplorerTheme(HWND control)
+{
+    using SetTheme = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+    static const auto setTheme = GetSystemProc<SetTheme>(L"uxtheme.dll", "SetWindowTheme");
+    if (setTheme)
+        setTheme(control, L"Explorer", nullptr);
+}
+
+bool IsExistingFile(const std::wstring& path)
+{
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+HTREEITEM AppendRow(HWND list, HTREEITEM parent, TNodeData& node)
+{
+    TVINSERTSTRUCTW insert{};
+    insert.hParent = parent;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+    insert.item.pszText = LPSTR_TEXTCALLBACKW;
+    insert.item.iImage = I_IMAGECALLBACK;
+    insert.item.iSelectedImage = I_IMAGECALLBACK;
+    insert.item.lParam = reinterpret_cast<LPARAM>(&node);
+    return TreeView_InsertItem(list, &insert);
+}
+
+TNodeData* NodeOf(HWND list, HTREEITEM row)
+{
+    if (!row)
+        return nullptr;
+    TVITEMW item{};
+    item.mask = TVIF_PARAM | TVIF_HANDLE;
+    item.hItem = row;
+    if (!TreeView_GetItem(list, &item))
+        return nullptr;
+    return reinterpret_cast<TNodeData*>(item.lParam);
+}
+
+HTREEITEM LastTopLevelRow(HWND list)
+{
+    HTREEITEM row = TreeView_GetRoot(list), last = nullptr;
+    for (; row; row = TreeView_GetNextSibling(list, row))
+        last = row;
+    return last;
+}
+
+bool CanTakeFocus(HWND control)
+{
+    return control && ::IsWindowVisible(control) && ::IsWindowEnabled(control) &&
+           ::IsWindowVisible(::GetAncestor(control, GA_ROOT));
+}
+
+void FocusRow(HWND list, HTREEITEM row)
+{
+    ::SetFocus(list);
+    TreeView_SelectItem(list, row);
+}
+
+} // namespace
+
+std::deque<TNodeData>& TMainForm::NodesOf(HWND list)
+{
+    if (list == vstFavorites)
+        return favoritesNodes;
+    if (list == vstRecent)
+        return recentNodes;
+    if (list == vstStartMenu)
+        return startMenuNodes;
+    return searchNodes;
+}
+
+HWND TMainForm::CreateList(const wchar_t* name, DWORD extraStyle, int itemHeight)
+{
+    // Full-row selection with hot tracking, no lines and no buttons; the selection shows only while
+    // the list has the focus.
+    HWND list = ::CreateWindowExW(0, WC_TREEVIEWW, name,
+                                  WS_CHILD | WS_TABSTOP | WS_CLIPSIBLINGS | TVS_FULLROWSELECT | TVS_TRACKSELECT |
+                                      TVS_SINGLEEXPAND | TVS_NOHSCROLL | extraStyle,
+                                  0, 0, 0, 0, handle(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    if (!list)
+        return nullptr;
+    UseExplorerTheme(list);
+    ::SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
+    if (itemHeight > 0)
+        TreeView_SetItemHeight(list, itemHeight);
+    TreeView_SetIndent(list, 16);
+    return list;
+}
+
+void TMainForm::CreateControls()
+{
+    HDC screen = ::GetDC(nullptr);
+    const int logPixels = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    auto makeFont = [&](int points, bool italic) {
+        return UniqueFont(::CreateFontW(-::MulDiv(points, logPixels, 72), 0, 0, 0, FW_NORMAL, italic, FALSE, FALSE,
+                                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                                        DEFAULT_PITCH | FF_SWISS, L"Segoe UI"));
+    };
+    font = makeFont(9, false);
+    largerFont = makeFont(11, false);
+    placeholderFont = makeFont(11, true);
+    ::SendMessageW(handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
+
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    vstFavorites = CreateList(L"Favorites", TVS_NOSCROLL, RowHeight);
+    vstRecent = CreateList(L"Recent programs", TVS_NOSCROLL, RowHeight);
+    vstStartMenu = CreateList(L"All Programs", 0, 0);
+    vstSearch = CreateList(L"Search results", 0, 0);
+    // The tree remembers which row a button went down on, so that a click launches only when press
+    // and release hit the same row.
+    ::SetWindowLongPtrW(vstStartMenu, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    startMenuTreeDefaultProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(vstStartMenu, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TMainForm::StartMenuTreeProc)));
+
+    btnAllPrograms = ::CreateWindowExW(0, WC_BUTTONW, L"All Programs", WS_CHILD | WS_TABSTOP | BS_OWNERDRAW, 0, 0,
+                                       0, 0, handle(), reinterpret_cast<HMENU>(IdAllPrograms), instance, nullptr);
+    edtSearch = ::CreateWindowExW(0, WC_EDITW, SearchPlaceholder, WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
+                                  0, 0, 0, 0, handle(), nullptr, instance, nullptr);
+    btnCancelSearch = ::CreateWindowExW(0, WC_BUTTONW, L"\u00D7", WS_CHILD | WS_TABSTOP | BS_FLAT, 0, 0, 0, 0,
+                                        handle(), reinterpret_cast<HMENU>(IdCancelSearch), instance, nullptr);
+    pnlRight = ::CreateWindowExW(0, WC_STATICW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, handle(), nullptr, instance,
+                                 nullptr);
+    for (HWND control : {btnAllPrograms, btnCancelSearch, pnlRight})
+        ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
+    ::SendMessageW(edtSearch, WM_SETFONT, reinterpret_cast<WPARAM>(placeholderFont.get()), FALSE);
+}
+
+int TMainForm::FavoritesHeight() const { return favoritesRows * RowHeight + 2; }
+
+void TMainForm::LayOutControls()
+{
+    RECT client{};
+    ::GetClientRect(handle(), &client);
+    const int width = client.right, height = client.bottom;
+    const bool rightColumn = ViewMode == TViewMode::Default;
+
+    // The side strip: "Veradav 8 Eved" at its top, the product name at its bottom.
+    imgWin8Menu = RECT{5, 6, 5 + Win8MenuCaptionWidth, 6 + Win8MenuCaptionHeight};
+    imgLabel = RECT{5, height - ProductCaptionHeight, 5 + ProductCaptionWidth, height};
+
+    // The right column sits at the right, or with a right taskbar at the left with a 7-pixel margin.
+    int left = SideStripWidth, right = width - ColumnMargin;
+    if (rightColumn) {
+        if (rightColumnOnLeft) {
+            const int x = SideStripWidth + RightColumnLeftMargin;
+            ::MoveWindow(pnlRight, x, 0, RightColumnWidth, height, TRUE);
+            left = x + RightColumnWidth;
+        } else {
+            ::MoveWindow(pnlRight, width - RightColumnWidth, 0, RightColumnWidth, height, TRUE);
+            right = width - RightColumnWidth - ColumnMargin;
+        }
+    }
+    const int top = ColumnMargin, bottom = height - ColumnMargin;
+    const int columnWidth = right - left;
+
+    // From the bottom up: the search row, then the All Programs / Back button.
+    const int searchTop = bottom - 3 - SearchRowHeight;
+    const int searchRowLeft = left + 4, searchRowRight = right - 4;
+    const int cancelWidth = ::IsWindowVisible(btnCancelSearch) ? SearchRowHeight : 0;
+    ::MoveWindow(edtSearch, searchRowLeft, searchTop, searchRowRight - searchRowLeft - cancelWidth, SearchRowHeight,
+                 TRUE);
+    ::MoveWindow(btnCancelSearch, searchRowRight - SearchRowHeight, searchTop, SearchRowHeight, SearchRowHeight,
+                 TRUE);
+    const int buttonTop = searchTop - 1 - 3 - ButtonHeight;
+    ::MoveWindow(btnAllPrograms, left + 5, buttonTop, columnWidth - 10, ButtonHeight, TRUE);
+
+    // The lists fill what is left above the button.
+    const int listsBottom = ::IsWindowVisible(btnAllPrograms) || ViewMode != TViewMode::Search
+                                ? buttonTop - 3
+                                : searchTop - 1;
+    const int favoritesHeight = ::IsWindowVisible(vstFavorites) ? FavoritesHeight() : 0;
+    ::MoveWindow(vstFavorites, left, top, columnWidth, FavoritesHeight(), TRUE);
+    ::MoveWindow(vstRecent, left, top + favoritesHeight, columnWidth, listsBottom - top - favoritesHeight, TRUE);
+    for (HWND list : {vstStartMenu, vstSearch})
+        ::MoveWindow(list, left + ListMargin, top + ListMargin, columnWidth - 2 * ListMargin,
+                     listsBottom - top - 2 * ListMargin, TRUE);
+    ::InvalidateRect(handle(), nullptr, TRUE);
+}
+
+void TMainForm::SetViewVisibility()
+{
+    const bool isDefault = ViewMode == TViewMode::Default;
+    auto show = [](HWND control, bool visible) { ::ShowWindow(control, visible ? SW_SHOWNA : SW_HIDE); };
+    show(vstStartMenu, ViewMode == TViewMode::AllPrograms);
+    show(vstFavorites, isDefault && favoritesRows > 0);
+    show(vstRecent, isDefault);
+    show(vstSearch, ViewMode == TViewMode::Search);
+    show(btnAllPrograms, ViewMode != TViewMode::Search);
+    show(pnlRight, isDefault);
+    show(btnCancelSearch, ViewMode == TViewMode::Search);
+}
+
+void TMainForm::UpdateView()
+{
+    ::SetWindowTextW(btnAllPrograms, ViewMode == TViewMode::Default ? L"All Programs" : L"Back");
+    ::InvalidateRect(btnAllPrograms, nullptr, TRUE);
+    SetViewVisibility();
+    LayOutControls();
+
+    for (HWND list : {vstFavorites, vstRecent, vstSearch, vstStartMenu})
+        TreeView_SelectItem(list, nullptr);
+    // The right column's selection is cleared here once the right column has its list.
+
+    switch (ViewMode) {
+    case TViewMode::AllPrograms:
+        if (CanTakeFocus(vstStartMenu))
+            ::SetFocus(vstStartMenu);
+        break;
+    case TViewMode::Default:
+        if (CanTakeFocus(vstFavorites))
+            ::SetFocus(vstFavorites);
+        else if (CanTakeFocus(vstRecent))
+            ::SetFocus(vstRecent);
+        break;
+    case TViewMode::Search:
+        if (CanTakeFocus(edtSearch))
+            ::SetFocus(edtSearch);
+        break;
+    }
+
+    if (ViewMode != TViewMode::Search) {
+        searchPlaceholder = true;
+        ::SendMessageW(edtSearch, WM_SETFONT, reinterpret_cast<WPARAM>(placeholderFont.get()), TRUE);
+        ::SetWindowTextW(edtSearch, SearchPlaceholder);
+    }
+
+    // The favorites' height counts even while the list is hidden.
+    RECT window{};
+    ::GetWindowRect(handle(), &window);
+    const int newHeight = MenuHeightFor(FavoritesHeight());
+    if (newHeight != window.bottom - window.top) {
+        ::SetWindowPos(handle(), nullptr, 0, 0, window.right - window.left, newHeight,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        PositionMenu();
+        LayOutControls();
+    }
+}
+
+void TMainForm::ClearList(HWND list)
+{
+    TreeView_DeleteAllItems(list);
+    NodesOf(list).clear();
+}
+
+void TMainForm::FillFavorites()
+{
+    ClearList(vstFavorites);
+    favoritesRows = 0;
+    for (const auto& favorite : GetFavoriteItems(false)) {
+        if (!IsExistingFile(favorite->Path))
+            continue;
+        auto& nodes = NodesOf(vstFavorites);
+        nodes.push_back(TNodeData{});
+        nodes.back().Favorite = favorite.get();
+        AppendRow(vstFavorites, TVI_ROOT, nodes.back());
+        ++favoritesRows;
+    }
+    ::ShowWindow(vstFavorites, ViewMode == TViewMode::Default && favoritesRows > 0 ? SW_SHOWNA : SW_HIDE);
+    LayOutControls();
+}
+
+void TMainForm::FillRecent()
+{
+    ClearList(vstRecent);
+    RECT list{};
+    ::GetClientRect(vstRecent, &list);
+    // The list's height now decides how many rows it gets; a later change of the height does not
+    // refill it.
+    const int height = list.bottom;
+    int rows = 0;
+    for (const auto& recent : GetRecentItems(false)) {
+        if (!IsExistingFile(recent->Path) || IsPinnedAsFavorite(recent->Path))
+            continue;
+        auto& nodes = NodesOf(vstRecent);
+        nodes.push_back(TNodeData{});
+        nodes.back().Recent = recent.get();
+        AppendRow(vstRecent, TVI_ROOT, nodes.back());
+        ++rows;
+        if ((rows + 1) * RowHeight + 2 > height)
+            break;
+    }
+}
+
+void TMainForm::FillAllPrograms()
+{
+    ::SendMessageW(vstStartMenu, WM_SETREDRAW, FALSE, 0);
+    ClearList(vstStartMenu);
+    const TStartMenuList* root = RescanStartMenu();
+    auto& nodes = NodesOf(vstStartMenu);
+    auto add = [&](auto& self, const TStartMenuList& entries, HTREEITEM parent) -> void {
+        for (const auto& entry : entries) {
+            if (entry->IsFolder && !entry->Children)
+                continue;  // an empty folder is not shown
+            nodes.push_back(TNodeData{});
+            nodes.back().StartMenuItem = entry.get();
+            HTREEITEM row = AppendRow(vstStartMenu, parent, nodes.back());
+            if (entry->Children && !entry->Children->empty()) {
+                TVITEMW item{};
+                item.mask = TVIF_CHILDREN | TVIF_HANDLE;
+                item.hItem = row;
+                item.cChildren = 1;
+                TreeView_SetItem(vstStartMenu, &item);
+                self(self, *entry->Children, row);
+            }
+        }
+    };
+    if (root)
+        add(add, *root, TVI_ROOT);
+    ::SendMessageW(vstStartMenu, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(vstStartMenu, nullptr, TRUE);
+}
+
+void TMainForm::OnGetDisplayInfo(NMTVDISPINFOW& info)
+{
+    const TNodeData* node = reinterpret_cast<const TNodeData*>(info.item.lParam);
+    if (!node)
+        return;
+    if (info.item.mask & TVIF_TEXT) {
+        const std::wstring* text = nullptr;
+        if (node->Favorite)
+            text = &node->Favorite->Caption;
+        else if (node->Recent)
+            text = &node->Recent->Caption;
+        else if (node->StartMenuItem)
+            text = &node->StartMenuItem->Caption;
+        else
+            text = &node->GroupCaption;
+        lstrcpynW(info.item.pszText, text->c_str(), info.item.cchTextMax);
+    }
+    if (info.item.mask & (TVIF_IMAGE | TVIF_SELECTEDIMAGE)) {
+        // The icon cache answers here once it exists: folders 1, programs their own icon (2 until it is
+        // ready) in the tree; the favorites' and recent programs' own big icons.
+        int image = -1;
+        if (node->StartMenuItem)
+            image = node->StartMenuItem->IsFolder ? 1 : 2;
+        info.item.iImage = image;
+        info.item.iSelectedImage = image;
+    }
+}
+
+void TMainForm::ActivateRow(HWND list, HTREEITEM row)
+{
+    const TNodeData* node = NodeOf(list, row);
+    if (!node)
+        return;
+    if (list == vstFavorites && node->Favorite)
+        ActivateFavorite(*node->Favorite);
+    else if (list == vstRecent && node->Recent)
+        ActivateRecentProgram(*node->Recent);
+    else if (list == vstStartMenu && node->StartMenuItem)
+        ActivateStartMenuItem(*node->StartMenuItem);
+}
+
+void TMainForm::OnListClick(HWND list)
+{
+    TVHITTESTINFO hit{};
+    ::GetCursorPos(&hit.pt);
+    ::ScreenToClient(list, &hit.pt);
+    HTREEITEM row = TreeView_HitTest(list, &hit);
+    if (!row || !(hit.flags & (TVHT_ONITEM | TVHT_ONITEMRIGHT | TVHT_ONITEMINDENT)))
+        return;
+    if (list == vstStartMenu) {
+        // A click launches only a program row on which the button also went down; a folder row that is
+        // clicked is only focused, which opens it.
+        const TNodeData* node = NodeOf(list, row);
+        if (row != PressedStartMenuNode || !node || !node->StartMenuItem || node->StartMenuItem->IsFolder)
+            return;
+    }
+    ActivateRow(list, row);
+}
+
+void TMainForm::OnListKeyDown(HWND list, WORD key)
+{
+    HTREEITEM focused = TreeView_GetSelection(list);
+    if (key == VK_RETURN) {
+        ActivateRow(list, focused);
+        return;
+    }
+    if (list == vstFavorites && key == VK_DOWN && focused && !TreeView_GetNextSibling(list, focused)) {
+        HTREEITEM first = TreeView_GetRoot(vstRecent);
+        if (CanTakeFocus(vstRecent) && first) {
+            FocusRow(vstRecent, first);
+            TreeView_SelectItem(vstFavorites, nullptr);
+        }
+    } else if (list == vstRecent && key == VK_UP && focused && focused == TreeView_GetRoot(list)) {
+        HTREEITEM last = LastTopLevelRow(vstFavorites);
+        if (CanTakeFocus(vstFavorites) && last) {
+            FocusRow(vstFavorites, last);
+            TreeView_SelectItem(vstRecent, nullptr);
+        }
+    }
+}
+
+void TMainForm::ShowRowContextMenu(HWND, HTREEITEM, POINT)
+{
+    // The shell's own context menu for the row's file comes here.
+}
+
+LRESULT TMainForm::OnNotify(const NMHDR& header)
+{
+    HWND list = header.hwndFrom;
+    if (list != vstFavorites && list != vstRecent && list != vstStartMenu && list != vstSearch)
+        return 0;
+    switch (header.code) {
+    case TVN_GETDISPINFOW:
+        OnGetDisplayInfo(*reinterpret_cast<NMTVDISPINFOW*>(const_cast<NMHDR*>(&header)));
+        return 0;
+    case NM_CLICK:
+        OnListClick(list);
+        return 0;
+    case TVN_KEYDOWN: {
+        OnListKeyDown(list, reinterpret_cast<const NMTVKEYDOWN&>(header).wVKey);
+        return 0;  // the key keeps the list's ordinary behaviour too
+    }
+    case NM_RCLICK: {
+        TVHITTESTINFO hit{};
+        ::GetCursorPos(&hit.pt);
+        const POINT screen = hit.pt;
+        ::ScreenToClient(list, &hit.pt);
+        if (HTREEITEM row = TreeView_HitTest(list, &hit))
+            ShowRowContextMenu(list, row, screen);
+        return 1;  // no menu of the list's own
+    }
+    default:
+        return 0;
+    }
+}
+
+LRESULT CALLBACK TMainForm::StartMenuTreeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept
+{
+    auto* form = reinterpret_cast<TMainForm*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (form && (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN)) {
+        TVHITTESTINFO hit{};
+        hit.pt = POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        HTREEITEM row = TreeView_HitTest(hwnd, &hit);
+        form->PressedStartMenuNode = (hit.flags & (TVHT_ONITEM | TVHT_ONITEMRIGHT | TVHT_ONITEMINDENT)) ? row : nullptr;
+    }
+    WNDPROC original = form ? form->startMenuTreeDefaultProc : nullptr;
+    return original ? ::CallWindowProcW(original, hwnd, message, wParam, lParam)
+                    : ::DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+void TMainForm::DrawAllProgramsButton(const DRAWITEMSTRUCT& item)
+{
+    HDC dc = item.hDC;
+    RECT r = item.rcItem;
+    const bool hot = (item.itemState & ODS_SELECTED) != 0;
+    ::FillRect(dc, &r, ::GetSysColorBrush(hot ? COLOR_BTNFACE : COLOR_WINDOW));
+    // The glyph: a solid black triangle ten pixels high, pointing right for "All Programs" and left
+    // for "Back".
+    const bool forward = ViewMode == TViewMode::Default;
+    const int rows[] = {1, 2, 3, 4, 5, 5, 4, 3, 2, 1};
+    const int glyphLeft = r.left + 6, glyphTop = r.top + (r.bottom - r.top - 10) / 2;
+    for (int y = 0; y < 10; ++y) {
+        const RECT line = forward ? RECT{glyphLeft, glyphTop + y, glyphLeft + rows[y], glyphTop + y + 1}
+                                  : RECT{glyphLeft + 5 - rows[y], glyphTop + y, glyphLeft + 5, glyphTop + y + 1};
+        ::FillRect(dc, &line, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+    }
+    wchar_t caption[64];
+    ::GetWindowTextW(item.hwndItem, caption, 64);
+    RECT text{glyphLeft + 6 + 5, r.top, r.right, r.bottom};
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+    HGDIOBJ old = ::SelectObject(dc, font.get());
+    ::DrawTextW(dc, caption, -1, &text, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+    ::SelectObject(dc, old);
+}
+
+void TMainForm::PaintSideStrip(HDC dc)
+{
+    // The left column's white background with its margins; the captions of the side strip are drawn
+    // here once their pictures are in.
+    RECT client{};
+    ::GetClientRect(handle(), &client);
+    RECT column{SideStripWidth, ColumnMargin, client.right - ColumnMargin, client.bottom - ColumnMargin};
+    if (ViewMode == TViewMode::Default) {
+        if (rightColumnOnLeft)
+            column.left = SideStripWidth + RightColumnLeftMargin + RightColumnWidth;
+        else
+            column.right = client.right - RightColumnWidth - ColumnMargin;
+    }
+    ::FillRect(dc, &column, ::GetSysColorBrush(COLOR_BTNHIGHLIGHT));
+}
+
+void TMainForm::btnAllProgramsClick()
+{
+    ViewMode = ViewMode == TViewMode::Default ? TViewMode::AllPrograms : TViewMode::Default;
+    UpdateView();
+}
+
+void TMainForm::imgWin8MenuClick()
+{
+    HideMenu();
+    // The system's own Start screen opens on the right Windows key; the keyboard hook sees this press
+    // like a real one.
+    ::keybd_event(VK_RWIN, 0, 0, 0);
+    ::keybd_event(VK_RWIN, 0, KEYEVENTF_KEYUP, 0);
+}
+
+void TMainForm::imgLabelClick()
+{
+    ::ShellExecuteW(handle(), L"open", VendorHomePage, nullptr, nullptr, SW_SHOWNORMAL);
+    HideMenu();
+}
+
+bool TMainForm::PreviewKey(const MSG& msg)
+{
+    if (msg.message != WM_KEYDOWN)
+        return false;
+    if (msg.hwnd != handle() && !::IsChild(handle(), msg.hwnd))
+        return false;
+    if (msg.wParam == VK_ESCAPE && ViewMode != TViewMode::Search) {
+        HideMenu();
+        if (PreviousForegroundWindow)
+            ForceForegroundWindow(PreviousForegroundWindow);
+        return true;
+    }
+    if ((msg.wParam == VK_UP || msg.wParam == VK_DOWN) && ::GetFocus() == handle() && CanTakeFocus(vstFavorites))
+        ::SetFocus(vstFavorites);
+    return false;
+}
+
+} // namespace halvex
