@@ -1,0 +1,175 @@
+#include "CatalogTesting.h"
+
+#include "E2E.h"
+
+#include "catalog/CatalogViews.h"
+
+#include <shlobj.h>
+
+#include <atomic>
+#include <stdexcept>
+
+namespace catalog_testing {
+
+namespace {
+
+std::wstring UniqueSuffix()
+{
+    static std::atomic<int> counter{0};
+    return std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++counter) + L"-" +
+           std::to_wstring(::GetTickCount64());
+}
+
+using UnixFileName = char*(CDECL*)(LPCWSTR);
+
+// The Unix path of a Windows path under Wine; empty elsewhere.
+std::string UnixPath(const std::wstring& path)
+{
+    // Through void*: a FARPROC does not convert to another function type without a warning.
+    static const auto convert = reinterpret_cast<UnixFileName>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (!convert)
+        return {};
+    char* unix = convert(path.c_str());
+    if (!unix)
+        return {};
+    std::string result = unix;
+    ::HeapFree(::GetProcessHeap(), 0, unix);
+    return result;
+}
+
+std::wstring FromUtf8(const std::string& text)
+{
+    const int length = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    return wide;
+}
+
+bool LeadsTo(const std::wstring& link, const std::wstring& target)
+{
+    auto id = [](const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info) {
+        HANDLE h = ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (h == INVALID_HANDLE_VALUE)
+            return false;
+        const bool ok = ::GetFileInformationByHandle(h, &info) != FALSE;
+        ::CloseHandle(h);
+        return ok;
+    };
+    BY_HANDLE_FILE_INFORMATION a{}, b{};
+    return id(link, a) && id(target, b) && a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+}
+
+} // namespace
+
+RedirectedHkcu::RedirectedHkcu() : scratchPath_(L"Software\\HalvexTests\\" + UniqueSuffix())
+{
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, scratchPath_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &scratch_,
+                          nullptr) != ERROR_SUCCESS)
+        throw std::runtime_error("cannot create the scratch registry key");
+    if (::RegOverridePredefKey(HKEY_CURRENT_USER, scratch_) != ERROR_SUCCESS)
+        throw std::runtime_error("cannot redirect HKEY_CURRENT_USER");
+}
+
+RedirectedHkcu::~RedirectedHkcu()
+{
+    ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    ::RegCloseKey(scratch_);
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, scratchPath_.c_str());
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, scratchPath_.c_str());
+}
+
+ScratchFolder::ScratchFolder(const std::wstring& label)
+{
+    wchar_t temp[MAX_PATH + 1] = {};
+    ::GetTempPathW(MAX_PATH + 1, temp);
+    path_ = std::wstring(temp) + L"halvex-" + label + L"-" + UniqueSuffix();
+    MakeFolder(path_);
+}
+
+ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
+
+void RemoveTree(const std::wstring& folder)
+{
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            const std::wstring path = folder + L"\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                if (!::RemoveDirectoryW(path.c_str()))
+                    ::DeleteFileW(path.c_str());
+            } else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(path);
+            } else {
+                ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::DeleteFileW(path.c_str());
+            }
+        } while (::FindNextFileW(find, &data));
+        ::FindClose(find);
+    }
+    ::SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::RemoveDirectoryW(folder.c_str());
+}
+
+void MakeFolder(const std::wstring& path)
+{
+    const int result = ::SHCreateDirectoryExW(nullptr, path.c_str(), nullptr);
+    if (result != ERROR_SUCCESS && result != ERROR_ALREADY_EXISTS)
+        throw std::runtime_error("cannot create a folder");
+}
+
+void TouchFile(const std::wstring& path)
+{
+    MakeFolder(path.substr(0, path.find_last_of(L'\\')));
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        throw std::runtime_error("cannot create a file");
+    ::CloseHandle(file);
+}
+
+bool MakeFolderLink(const std::wstring& link, const std::wstring& target)
+{
+    if (::CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) && LeadsTo(link, target))
+        return true;
+    ::RemoveDirectoryW(link.c_str());
+    const std::string unixLink = UnixPath(link);
+    const std::string unixTarget = UnixPath(target);
+    if (unixLink.empty() || unixTarget.empty())
+        return false;
+    // Wine starts Unix programs given by their path on drive Z:.
+    std::wstring commandLine = L"Z:\\bin\\ln -s \"" + FromUtf8(unixTarget) + L"\" \"" + FromUtf8(unixLink) + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(L"Z:\\bin\\ln", commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &process))
+        return false;
+    ::WaitForSingleObject(process.hProcess, 10000);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    // The handle of a Unix process can be signalled before the program has done its work.
+    return e2e::WaitFor([&] { return LeadsTo(link, target); }, std::chrono::seconds(5));
+}
+
+RecordedViews::RecordedViews()
+{
+    halvex::SetCatalogViewCallbacks({
+        [this] { calls.push_back("FillFavorites"); },
+        [this] { calls.push_back("FillRecent"); },
+        [this] {
+            if (onHide)
+                onHide();
+            calls.push_back("HideMenu");
+        },
+    });
+}
+
+RecordedViews::~RecordedViews() { halvex::SetCatalogViewCallbacks({}); }
+
+} // namespace catalog_testing
