@@ -46,6 +46,39 @@ std::wstring FromUtf8(const std::string& text)
     return wide;
 }
 
+// Runs a Unix program under Wine, which starts programs given by their path on drive Z:, and waits
+// for it.
+bool RunUnixProgram(const std::wstring& program, const std::vector<std::string>& arguments)
+{
+    std::wstring commandLine = program;
+    for (const std::string& argument : arguments)
+        commandLine += L" \"" + FromUtf8(argument) + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &process))
+        return false;
+    ::WaitForSingleObject(process.hProcess, 10000);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return true;
+}
+
+// Removes a link to a folder, never what it leads to. Under Wine (where the link is a Unix symbolic
+// link that neither RemoveDirectoryW nor DeleteFileW takes away) it goes on the Unix side.
+void RemoveFolderLink(const std::wstring& link)
+{
+    const std::string unixLink = UnixPath(link);
+    if (unixLink.empty()) {
+        ::RemoveDirectoryW(link.c_str());
+        return;
+    }
+    if (RunUnixProgram(L"Z:\\bin\\rm", {"-f", unixLink}))
+        e2e::WaitFor([&] { return ::GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES; },
+                     std::chrono::seconds(5));
+}
+
 bool LeadsTo(const std::wstring& link, const std::wstring& target)
 {
     auto id = [](const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info) {
@@ -102,8 +135,7 @@ void RemoveTree(const std::wstring& folder)
                 continue;
             const std::wstring path = folder + L"\\" + name;
             if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-                if (!::RemoveDirectoryW(path.c_str()))
-                    ::DeleteFileW(path.c_str());
+                RemoveFolderLink(path);
             } else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 RemoveTree(path);
             } else {
@@ -140,19 +172,8 @@ bool MakeFolderLink(const std::wstring& link, const std::wstring& target)
     ::RemoveDirectoryW(link.c_str());
     const std::string unixLink = UnixPath(link);
     const std::string unixTarget = UnixPath(target);
-    if (unixLink.empty() || unixTarget.empty())
+    if (unixLink.empty() || unixTarget.empty() || !RunUnixProgram(L"Z:\\bin\\ln", {"-s", unixTarget, unixLink}))
         return false;
-    // Wine starts Unix programs given by their path on drive Z:.
-    std::wstring commandLine = L"Z:\\bin\\ln -s \"" + FromUtf8(unixTarget) + L"\" \"" + FromUtf8(unixLink) + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(L"Z:\\bin\\ln", commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &process))
-        return false;
-    ::WaitForSingleObject(process.hProcess, 10000);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
     // The handle of a Unix process can be signalled before the program has done its work.
     return e2e::WaitFor([&] { return LeadsTo(link, target); }, std::chrono::seconds(5));
 }
