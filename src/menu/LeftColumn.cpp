@@ -195,7 +195,10 @@ void TMainForm::LayOutControls()
     // From the bottom up: the search row, then the All Programs / Back button.
     const int searchTop = bottom - 3 - SearchRowHeight;
     const int searchRowLeft = left + 4, searchRowRight = right - 4;
-    const int cancelWidth = ::IsWindowVisible(btnCancelSearch) ? SearchRowHeight : 0;
+    // Visibility is decided from the view, not read back from the controls: while the window itself is
+    // hidden, no child of it counts as visible.
+    const bool searching = ViewMode == TViewMode::Search;
+    const int cancelWidth = searching ? SearchRowHeight : 0;
     ::MoveWindow(edtSearch, searchRowLeft, searchTop, searchRowRight - searchRowLeft - cancelWidth, SearchRowHeight,
                  TRUE);
     ::MoveWindow(btnCancelSearch, searchRowRight - SearchRowHeight, searchTop, SearchRowHeight, SearchRowHeight,
@@ -204,10 +207,8 @@ void TMainForm::LayOutControls()
     ::MoveWindow(btnAllPrograms, left + 5, buttonTop, columnWidth - 10, ButtonHeight, TRUE);
 
     // The lists fill what is left above the button.
-    const int listsBottom = ::IsWindowVisible(btnAllPrograms) || ViewMode != TViewMode::Search
-                                ? buttonTop - 3
-                                : searchTop - 1;
-    const int favoritesHeight = ::IsWindowVisible(vstFavorites) ? FavoritesHeight() : 0;
+    const int listsBottom = searching ? searchTop - 1 : buttonTop - 3;
+    const int favoritesHeight = ViewMode == TViewMode::Default && favoritesRows > 0 ? FavoritesHeight() : 0;
     ::MoveWindow(vstFavorites, left, top, columnWidth, FavoritesHeight(), TRUE);
     ::MoveWindow(vstRecent, left, top + favoritesHeight, columnWidth, listsBottom - top - favoritesHeight, TRUE);
     for (HWND list : {vstStartMenu, vstSearch})

@@ -349,8 +349,12 @@ void MoveMouse(int x, int y) { SendMouse(MOUSEEVENTF_MOVE, x, y); }
 
 void Click(int x, int y, bool right)
 {
+    // A hand takes a moment between arriving, pressing and releasing; controls that watch for a drag
+    // between press and release (tree views do) see the same sequence as from a real mouse.
     MoveMouse(x, y);
+    Pause(50ms);
     SendMouse(right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN, x, y);
+    Pause(50ms);
     SendMouse(right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP, x, y);
 }
 

@@ -9,7 +9,6 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
-#include <commctrl.h>
 #include <shellapi.h>
 
 #include "StandInProtocol.h"
@@ -150,9 +149,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     }
     ::LocalFree(argv);
 
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_COOL_CLASSES | ICC_BAR_CLASSES};
-    ::InitCommonControlsEx(&icc);
-
     WNDCLASSW wc{};
     wc.lpfnWndProc = TrayProc;
     wc.hInstance = instance;
@@ -170,10 +166,17 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
                              nullptr, nullptr, instance, nullptr);
     if (!tray)
         return 1;
-    bands = ::CreateWindowExW(0, REBARCLASSNAMEW, nullptr,
-                              WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | CCS_NORESIZE |
-                                  CCS_NOPARENTALIGN | CCS_NODIVIDER | RBS_VARHEIGHT,
-                              0, 0, 0, 0, tray, nullptr, instance, nullptr);
+    // The task band container only has to be found by its class and moved; a window of our own under
+    // that name keeps exactly the place it is given (a real rebar without bands shrinks itself).
+    WNDCLASSW bandClass{};
+    bandClass.lpfnWndProc = ::DefWindowProcW;
+    bandClass.hInstance = instance;
+    bandClass.hbrBackground = ::CreateSolidBrush(RGB(40, 40, 40));
+    bandClass.lpszClassName = L"ReBarWindow32";
+    if (!::RegisterClassW(&bandClass))
+        return 1;
+    bands = ::CreateWindowExW(0, L"ReBarWindow32", nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0,
+                              tray, nullptr, instance, nullptr);
     PlaceTray();
 
     if (options.switchListSize > 0) {

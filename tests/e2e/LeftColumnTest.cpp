@@ -1,0 +1,238 @@
+// The left column of the real menu, read as a screen reader would (the lists' rows through their
+// standard messages) and driven with real clicks and keys, over a seeded registry and Start Menu.
+
+#include "E2E.h"
+
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+using namespace e2e;
+
+namespace {
+
+constexpr UINT WM_TOGGLE_MENU = WM_USER + 126;
+constexpr LPARAM Marker = 666;
+
+std::wstring Lower(std::wstring text)
+{
+    ::CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+std::wstring KeyName(std::wstring path)
+{
+    std::replace(path.begin(), path.end(), L'\\', L'/');
+    return path;
+}
+
+std::vector<std::wstring> Texts(const std::vector<TreeItem>& items)
+{
+    std::vector<std::wstring> texts;
+    for (const auto& item : items)
+        texts.push_back(std::wstring(static_cast<size_t>(item.depth) * 2, L' ') + item.text);
+    return texts;
+}
+
+class LeftColumn : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        HalvexSettingsKey().Delete();
+        EmptyFolder(UserProgramsFolder());
+        EmptyFolder(CommonProgramsFolder());
+        wchar_t temp[MAX_PATH];
+        ::GetTempPathW(MAX_PATH, temp);
+        apps_ = std::wstring(temp) + L"Halvex Apps\\";
+        EmptyFolder(apps_);
+    }
+    void TearDown() override
+    {
+        menu_.Stop();
+        HalvexSettingsKey().Delete();
+        EmptyFolder(UserProgramsFolder());
+        EmptyFolder(CommonProgramsFolder());
+        EmptyFolder(apps_);
+    }
+
+    // A real program (one that records its runs) at apps_\name.exe.
+    std::wstring App(const std::wstring& name)
+    {
+        const std::wstring path = apps_ + name + L".exe";
+        EXPECT_TRUE(PlaceRecordRun(path));
+        return path;
+    }
+
+    void SeedFavorite(int index, const std::wstring& caption, const std::wstring& path)
+    {
+        const RegistryKey key = HalvexSettingsKey().SubKey(L"Favorite\\" + KeyName(Lower(path)));
+        key.SetString(L"Path", Lower(path));
+        key.SetString(L"Caption", caption);
+        key.SetDword(L"Index", static_cast<DWORD>(index));
+    }
+
+    void SeedRecent(const std::wstring& caption, const std::wstring& path, DWORD count)
+    {
+        const RegistryKey key = HalvexSettingsKey().SubKey(L"Recent\\" + KeyName(Lower(path)));
+        key.SetString(L"Caption", caption);
+        key.SetString(L"Path", Lower(path));
+        const double lastStart = 46000.5;
+        std::vector<BYTE> bytes(sizeof(lastStart));
+        std::memcpy(bytes.data(), &lastStart, sizeof(lastStart));
+        key.SetBinary(L"LastStart", bytes);
+        key.SetDword(L"StartCount", count);
+    }
+
+    void StartMenu()
+    {
+        menu_ = Process::Start(HalvexExe());
+        window_ = WaitForWindow({menu_.id(), L"THalvexForm", true});
+        ASSERT_NE(window_, nullptr);
+        ASSERT_TRUE(WaitFor([&] { return IsShown(window_); }));
+    }
+
+    HWND Child(const wchar_t* className, const wchar_t* text) const
+    {
+        return ::FindWindowExW(window_, nullptr, className, text);
+    }
+    HWND Favorites() const { return Child(WC_TREEVIEWW, L"Favorites"); }
+    HWND Recent() const { return Child(WC_TREEVIEWW, L"Recent programs"); }
+    HWND AllPrograms() const { return Child(WC_TREEVIEWW, L"All Programs"); }
+    HWND AllProgramsButton() const
+    {
+        HWND button = Child(WC_BUTTONW, L"All Programs");
+        return button ? button : Child(WC_BUTTONW, L"Back");
+    }
+
+    int WindowHeight() const
+    {
+        const RECT r = RectOf(window_);
+        return r.bottom - r.top;
+    }
+
+    // Clicks the middle of the list's n-th row (rows are 32 pixels high), in the menu as the user
+    // meets it: in front, with the foreground.
+    void ClickRow(HWND list, int row)
+    {
+        ::SetForegroundWindow(window_);
+        ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == window_; }));
+        const RECT r = RectOf(list);
+        Click(r.left + 60, r.top + row * 32 + 16);
+    }
+
+    TaskbarStandIn taskbar_;
+    Process menu_;
+    HWND window_ = nullptr;
+    std::wstring apps_;
+};
+
+} // namespace
+
+TEST_F(LeftColumn, TheWindowGrowsWithMoreThanTenFavorites)
+{
+    for (int count : {10, 11}) {
+        SCOPED_TRACE(count);
+        HalvexSettingsKey().Delete();
+        for (int i = 0; i < count; ++i)
+            SeedFavorite(i, L"Favorite " + std::to_wstring(i), App(L"fav" + std::to_wstring(i)));
+        StartMenu();
+        EXPECT_EQ(ReadTreeView(Favorites()).size(), static_cast<size_t>(count));
+        EXPECT_EQ(WindowHeight(), count == 11 ? 526 : 523);
+        // The window still ends at the taskbar.
+        EXPECT_EQ(RectOf(window_).bottom, ::GetSystemMetrics(SM_CYSCREEN) - 40);
+        menu_.Stop();
+    }
+}
+
+TEST_F(LeftColumn, TheRecentListShowsAsManyProgramsAsFitAndLeavesOutPinnedAndMissingOnes)
+{
+    for (int i = 0; i < 20; ++i)
+        SeedRecent(L"Program " + std::to_wstring(i), App(L"rec" + std::to_wstring(i)), 100 - i);
+    SeedRecent(L"Gone", apps_ + L"gone.exe", 1000);
+    StartMenu();
+    // No favorites: the recent list starts at the top and has room for 14 rows of 32 pixels.
+    EXPECT_FALSE(::IsWindowVisible(Favorites()));
+    auto rows = Texts(ReadTreeView(Recent()));
+    ASSERT_EQ(rows.size(), 14u);
+    EXPECT_EQ(rows.front(), L"Program 0");
+    menu_.Stop();
+
+    // Three favorites, one of them also a recent program: 10 rows fit below them, and the pinned
+    // program is not among them.
+    SeedFavorite(0, L"Pinned", apps_ + L"rec0.exe");
+    SeedFavorite(1, L"Other", App(L"favA"));
+    SeedFavorite(2, L"Third", App(L"favB"));
+    StartMenu();
+    EXPECT_EQ(Texts(ReadTreeView(Favorites())), (std::vector<std::wstring>{L"Pinned", L"Other", L"Third"}));
+    rows = Texts(ReadTreeView(Recent()));
+    ASSERT_EQ(rows.size(), 10u);
+    EXPECT_EQ(rows.front(), L"Program 1");
+    EXPECT_EQ(std::count(rows.begin(), rows.end(), L"Gone"), 0);
+}
+
+TEST_F(LeftColumn, AllProgramsShowsBothProgramsFoldersMergedAfterTheDelayedStart)
+{
+    const std::wstring target = App(L"tool");
+    ASSERT_TRUE(CreateShortcut(UserProgramsFolder() + L"\\Zeta.lnk", target));
+    ASSERT_TRUE(CreateShortcut(UserProgramsFolder() + L"\\Tools\\Beta.lnk", target));
+    ASSERT_TRUE(CreateShortcut(CommonProgramsFolder() + L"\\Alpha.lnk", target));
+    ASSERT_TRUE(CreateShortcut(CommonProgramsFolder() + L"\\Tools\\Delta.lnk", target));
+    ::CreateDirectoryW((CommonProgramsFolder() + L"\\Empty").c_str(), nullptr);
+    StartMenu();
+
+    ::SendMessageW(AllProgramsButton(), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(AllPrograms()); }));
+    EXPECT_EQ(TextOf(AllProgramsButton()), L"Back");
+    EXPECT_FALSE(::IsWindowVisible(Recent()));
+    // Files before folders, each in name order; the empty folder is left out.
+    EXPECT_TRUE(WaitFor([&] { return !ReadTreeView(AllPrograms()).empty(); }, 10s));
+    EXPECT_EQ(Texts(ReadTreeView(AllPrograms(), true)),
+              (std::vector<std::wstring>{L"Alpha", L"Zeta", L"Tools", L"  Beta", L"  Delta"}));
+
+    ::SendMessageW(AllProgramsButton(), BM_CLICK, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(Recent()); }));
+    EXPECT_EQ(TextOf(AllProgramsButton()), L"All Programs");
+}
+
+TEST_F(LeftColumn, ClickingAFavoriteOrARecentProgramLaunchesItAndHidesTheMenu)
+{
+    const std::wstring favorite = App(L"pinned");
+    const std::wstring recent = App(L"counted");
+    SeedFavorite(0, L"Pinned", favorite);
+    SeedRecent(L"Counted", recent, 4);
+    StartMenu();
+
+    ClickRow(Favorites(), 0);
+    // Starting a program through the shell can take seconds on a loaded machine.
+    EXPECT_TRUE(WaitFor([&] { return RecordedRuns(favorite).size() == 1; }, 30s));
+    EXPECT_TRUE(WaitFor([&] { return !IsShown(window_); }));
+
+    ::SendMessageW(window_, WM_TOGGLE_MENU, 0, Marker);
+    ASSERT_TRUE(WaitFor([&] { return IsShown(window_); }));
+    ASSERT_EQ(Texts(ReadTreeView(Recent())), std::vector<std::wstring>{L"Counted"});
+    ClickRow(Recent(), 0);
+    EXPECT_TRUE(WaitFor([&] { return RecordedRuns(recent).size() == 1; }, 30s));
+    // The launch is counted on the program's record.
+    const RegistryKey record = HalvexSettingsKey().SubKey(L"Recent\\" + KeyName(Lower(recent)));
+    EXPECT_TRUE(WaitFor([&] { return record.GetDword(L"StartCount") == 5u; }));
+}
+
+TEST_F(LeftColumn, EscapeHidesTheMenuAndTheNextShowIsBackAtTheDefaultView)
+{
+    ASSERT_TRUE(CreateShortcut(UserProgramsFolder() + L"\\Zeta.lnk", App(L"tool")));
+    StartMenu();
+    ::SetForegroundWindow(window_);
+    ::SendMessageW(AllProgramsButton(), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(AllPrograms()); }));
+
+    PressKey(VK_ESCAPE);
+    EXPECT_TRUE(WaitFor([&] { return !IsShown(window_); }));
+
+    ::SendMessageW(window_, WM_TOGGLE_MENU, 0, Marker);
+    ASSERT_TRUE(WaitFor([&] { return IsShown(window_); }));
+    EXPECT_EQ(TextOf(AllProgramsButton()), L"All Programs");
+    EXPECT_FALSE(::IsWindowVisible(AllPrograms()));
+}
