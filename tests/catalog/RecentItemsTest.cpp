@@ -151,7 +151,12 @@ TEST_F(RecentStore, EachLaunchRaisesTheCountAndStampsTheLocalTime)
     EXPECT_LE(*first, after + 1.0 / 86400.0);
     EXPECT_EQ(views.calls, std::vector<std::string>{"FillRecent"});
 
-    ::Sleep(20);  // the stamps carry milliseconds: two launches are told apart
+    // The stamps carry milliseconds: once the clock has moved on, the second launch must show it.
+    ASSERT_TRUE(e2e::WaitFor([&] {
+        SYSTEMTIME now;
+        ::GetLocalTime(&now);
+        return ToDaysSince1899(now) > *first;
+    }));
     RecordLaunch(L"Editor", program);
     EXPECT_EQ(record.GetDword(L"StartCount"), 2u);
     ASSERT_TRUE(StoredLastStart(record));
