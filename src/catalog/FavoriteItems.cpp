@@ -45,7 +45,7 @@ struct LoadedFavorite {
 LoadedFavorite LoadFavorite(const std::wstring& name)
 {
     LoadedFavorite loaded;
-    UniqueHKey key = OpenStoreKey(FavoriteKey(name), false);
+    UniqueHKey key = OpenStoreKey(FavoriteKey(name), KeyAccess::Read);
     if (!key)
         return loaded;
     const auto path = ReadStringValue(key.get(), L"Path");
@@ -74,7 +74,7 @@ LoadedFavorite LoadFavorite(const std::wstring& name)
 // order the registry lists them.
 void LoadFavoriteItems(TFavoriteList& list)
 {
-    UniqueHKey root = OpenStoreKey(FavoriteKeyPath, false);
+    UniqueHKey root = OpenStoreKey(FavoriteKeyPath, KeyAccess::Read);
     if (!root)
         return;
     std::vector<LoadedFavorite> loaded;
@@ -104,7 +104,7 @@ bool MayTakeKey(const TFavoriteList& list, const std::wstring& name, const std::
     for (const auto& other : list)
         if (other->KeyName == name)
             return false;
-    UniqueHKey key = OpenStoreKey(FavoriteKey(name), false);
+    UniqueHKey key = OpenStoreKey(FavoriteKey(name), KeyAccess::Read);
     if (!key)
         return true;
     const auto storedPath = ReadStringValue(key.get(), L"Path");
@@ -126,7 +126,7 @@ void SaveFavorite(const TFavoriteList& list, TFavoriteProgram& item)
         }
         item.KeyName = std::move(name);
     }
-    UniqueHKey key = OpenStoreKey(FavoriteKey(item.KeyName), true);
+    UniqueHKey key = OpenStoreKey(FavoriteKey(item.KeyName), KeyAccess::Create);
     if (!key) {
         Log(L"FavoriteItems.SaveFavorite: cannot open " + item.KeyName);
         return;
@@ -146,7 +146,7 @@ void DeleteFavoriteKey(const TFavoriteProgram& item)
 {
     if (item.KeyName.empty())
         return;
-    UniqueHKey root = OpenStoreKey(FavoriteKeyPath, false);
+    UniqueHKey root = OpenStoreKey(FavoriteKeyPath, KeyAccess::Write);
     if (!root)
         return;
     const LSTATUS status = ::RegDeleteTreeW(root.get(), item.KeyName.c_str());

@@ -50,7 +50,7 @@ struct StoredRecord {
 StoredRecord ReadRecord(const std::wstring& name)
 {
     StoredRecord record;
-    UniqueHKey key = OpenStoreKey(RecentKey(name), false);
+    UniqueHKey key = OpenStoreKey(RecentKey(name), KeyAccess::Read);
     if (!key)
         return record;
     record.exists = true;
@@ -93,7 +93,7 @@ std::unique_ptr<TRecentProgram> LoadRecentProgram(const std::wstring& name)
 
 void LoadRecentItems(TRecentList& list)
 {
-    UniqueHKey root = OpenStoreKey(RecentKeyPath, false);
+    UniqueHKey root = OpenStoreKey(RecentKeyPath, KeyAccess::Read);
     if (!root)
         return;
     for (const std::wstring& name : SubKeyNames(root.get())) {
@@ -108,7 +108,7 @@ void SaveRecentProgram(const TRecentProgram& item)
     if (item.ReadOnly)
         return;
     const std::wstring name = PathToKeyName(item.Path);
-    UniqueHKey key = OpenStoreKey(RecentKey(name), true);
+    UniqueHKey key = OpenStoreKey(RecentKey(name), KeyAccess::Create);
     if (!key) {
         Log(L"RecentItems.SaveRecentProgram: cannot open " + name);
         return;

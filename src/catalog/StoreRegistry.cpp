@@ -7,13 +7,22 @@
 
 namespace halvex {
 
-UniqueHKey OpenStoreKey(const std::wstring& path, bool create)
+UniqueHKey OpenStoreKey(const std::wstring& path, KeyAccess access)
 {
     UniqueHKey key;
-    const LSTATUS status =
-        create ? ::RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
-                                   key.put(), nullptr)
-               : ::RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ | KEY_WRITE, key.put());
+    LSTATUS status = ERROR_SUCCESS;
+    switch (access) {
+    case KeyAccess::Read:
+        status = ::RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.put());
+        break;
+    case KeyAccess::Write:
+        status = ::RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ | KEY_WRITE | DELETE, key.put());
+        break;
+    case KeyAccess::Create:
+        status = ::RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
+                                   key.put(), nullptr);
+        break;
+    }
     if (status != ERROR_SUCCESS)
         key.reset();
     return key;

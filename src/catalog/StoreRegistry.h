@@ -32,9 +32,14 @@ struct StoredValue {
     [[nodiscard]] bool unreadable() const noexcept { return state == ValueState::Unreadable; }
 };
 
-// Opens HKEY_CURRENT_USER\path, or creates it (with its parents) when create is set. An invalid key
-// when that fails.
-[[nodiscard]] UniqueHKey OpenStoreKey(const std::wstring& path, bool create);
+enum class KeyAccess {
+    Read,    // open an existing key for reading: a key the user may not change still loads
+    Write,   // open an existing key for reading and writing (and deleting its subkeys)
+    Create,  // open for reading and writing, creating the key and its parents when missing
+};
+
+// Opens HKEY_CURRENT_USER\path; an invalid key when that fails.
+[[nodiscard]] UniqueHKey OpenStoreKey(const std::wstring& path, KeyAccess access);
 
 // The names of the key's subkeys, in the order the registry gives them.
 [[nodiscard]] std::vector<std::wstring> SubKeyNames(HKEY key);

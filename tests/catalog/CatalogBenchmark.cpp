@@ -139,7 +139,7 @@ void SeedRecent(int count, const std::vector<std::wstring>& paths)
 {
     for (int i = 0; i < count; ++i) {
         const std::wstring lower = LowerCase(paths[static_cast<size_t>(i) % paths.size()]);
-        UniqueHKey key = OpenStoreKey(std::wstring(RecentKeyPath) + L"\\" + PathToKeyName(lower), true);
+        UniqueHKey key = OpenStoreKey(std::wstring(RecentKeyPath) + L"\\" + PathToKeyName(lower), KeyAccess::Create);
         (void)WriteStringValue(key.get(), L"Caption", L"Program " + std::to_wstring(i));
         (void)WriteStringValue(key.get(), L"Path", lower);
         (void)WriteDoubleValue(key.get(), L"LastStart", 45000.0 + i);
