@@ -140,6 +140,11 @@ void TMainForm::CreateControls()
     placeholderFont = makeFont(11, true);
     ::SendMessageW(handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
 
+    imgWin8MenuPicture = LoadPicture(IDP_WIN8MENU);
+    imgLabelPicture = LoadPicture(IDP_LABEL);
+    imgArrow1 = LoadPicture(IDP_ARROW1);
+    imgArrow2 = LoadPicture(IDP_ARROW2);
+
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     vstFavorites = CreateList(L"Favorites", TVS_NOSCROLL, RowHeight);
     vstRecent = CreateList(L"Recent programs", TVS_NOSCROLL, RowHeight);
@@ -486,19 +491,13 @@ void TMainForm::DrawAllProgramsButton(const DRAWITEMSTRUCT& item)
     RECT r = item.rcItem;
     const bool hot = (item.itemState & ODS_SELECTED) != 0;
     ::FillRect(dc, &r, ::GetSysColorBrush(hot ? COLOR_BTNFACE : COLOR_WINDOW));
-    // The glyph: a solid black triangle ten pixels high, pointing right for "All Programs" and left
-    // for "Back".
-    const bool forward = ViewMode == TViewMode::Default;
-    const int rows[] = {1, 2, 3, 4, 5, 5, 4, 3, 2, 1};
-    const int glyphLeft = r.left + 6, glyphTop = r.top + (r.bottom - r.top - 10) / 2;
-    for (int y = 0; y < 10; ++y) {
-        const RECT line = forward ? RECT{glyphLeft, glyphTop + y, glyphLeft + rows[y], glyphTop + y + 1}
-                                  : RECT{glyphLeft + 5 - rows[y], glyphTop + y, glyphLeft + 5, glyphTop + y + 1};
-        ::FillRect(dc, &line, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
-    }
+    // The glyph, then five pixels of space, then the caption.
+    const Picture& glyph = ViewMode == TViewMode::Default ? imgArrow2 : imgArrow1;
+    const int glyphLeft = r.left + 6;
+    DrawPicture(dc, glyph, glyphLeft, r.top + (r.bottom - r.top - glyph.height) / 2);
     wchar_t caption[64];
     ::GetWindowTextW(item.hwndItem, caption, 64);
-    RECT text{glyphLeft + 6 + 5, r.top, r.right, r.bottom};
+    RECT text{glyphLeft + glyph.width + 5, r.top, r.right, r.bottom};
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
     HGDIOBJ old = ::SelectObject(dc, font.get());
@@ -508,8 +507,7 @@ void TMainForm::DrawAllProgramsButton(const DRAWITEMSTRUCT& item)
 
 void TMainForm::PaintSideStrip(HDC dc)
 {
-    // The left column's white background with its margins; the captions of the side strip are drawn
-    // here once their pictures are in.
+    // The side strip's captions, and the left column's white background with its margins.
     RECT client{};
     ::GetClientRect(handle(), &client);
     RECT column{SideStripWidth, ColumnMargin, client.right - ColumnMargin, client.bottom - ColumnMargin};
@@ -520,6 +518,8 @@ void TMainForm::PaintSideStrip(HDC dc)
             column.right = client.right - RightColumnWidth - ColumnMargin;
     }
     ::FillRect(dc, &column, ::GetSysColorBrush(COLOR_BTNHIGHLIGHT));
+    DrawPicture(dc, imgWin8MenuPicture, imgWin8Menu.left, imgWin8Menu.top);
+    DrawPicture(dc, imgLabelPicture, imgLabel.left, imgLabel.top);
 }
 
 void TMainForm::btnAllProgramsClick()

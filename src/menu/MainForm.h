@@ -3,6 +3,7 @@
 #include "activation/Taskbar.h"
 #include "platform/Handles.h"
 #include "platform/Window.h"
+#include "resources/Pictures.h"
 
 #include <commctrl.h>
 
@@ -111,8 +112,14 @@ private:
     HWND edtSearch = nullptr;
     HWND btnCancelSearch = nullptr;
     HWND pnlRight = nullptr;
+    // The side strip's two pictures and where they stand, in client coordinates.
     RECT imgWin8Menu{};
     RECT imgLabel{};
+    Picture imgWin8MenuPicture;
+    Picture imgLabelPicture;
+    // The All Programs / Back button's glyphs: pointing left (Back) and right (All Programs).
+    Picture imgArrow1;
+    Picture imgArrow2;
     bool rightColumnOnLeft = false;
     bool searchPlaceholder = true;
     int favoritesRows = 0;
