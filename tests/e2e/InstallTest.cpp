@@ -14,19 +14,7 @@ namespace {
 const RegistryKey VerbKey{HKEY_CLASSES_ROOT, L"lnkfile\\shell\\StartMenuHalvex"};
 const RegistryKey CommandKey{HKEY_CLASSES_ROOT, L"lnkfile\\shell\\StartMenuHalvex\\command"};
 
-std::wstring Lower(std::wstring text)
-{
-    ::CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
-
 std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\') + 1); }
-
-std::wstring KeyName(std::wstring path)
-{
-    std::replace(path.begin(), path.end(), L'\\', L'/');
-    return path;
-}
 
 DWORD RunToEnd(const std::wstring& exe, const std::vector<std::wstring>& arguments)
 {

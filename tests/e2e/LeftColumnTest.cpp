@@ -17,18 +17,6 @@ namespace {
 constexpr UINT WM_TOGGLE_MENU = WM_USER + 126;
 constexpr LPARAM Marker = 666;
 
-std::wstring Lower(std::wstring text)
-{
-    ::CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
-
-std::wstring KeyName(std::wstring path)
-{
-    std::replace(path.begin(), path.end(), L'\\', L'/');
-    return path;
-}
-
 std::vector<std::wstring> Texts(const std::vector<TreeItem>& items)
 {
     std::vector<std::wstring> texts;

@@ -12,18 +12,6 @@ using namespace e2e;
 
 namespace {
 
-std::wstring Lower(std::wstring text)
-{
-    ::CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
-
-std::wstring KeyName(std::wstring path)
-{
-    std::replace(path.begin(), path.end(), L'\\', L'/');
-    return path;
-}
-
 // The arguments Explorer's command "<exe> /pin %L" produces for an unquoted path with blanks.
 std::vector<std::wstring> VerbArguments(const std::wstring& path)
 {

@@ -592,6 +592,18 @@ std::vector<std::wstring> RegistryKey::SubKeys() const
     return names;
 }
 
+std::wstring Lower(std::wstring text)
+{
+    ::CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+std::wstring KeyName(std::wstring path)
+{
+    std::replace(path.begin(), path.end(), L'\\', L'/');
+    return path;
+}
+
 RegistryKey HalvexSettingsKey() { return {HKEY_CURRENT_USER, L"SOFTWARE\\Tervane\\Halvex Start Menu"}; }
 
 // ---- Files and folders --------------------------------------------------------------------------

@@ -148,6 +148,11 @@ private:
     std::wstring path_;
 };
 
+// A path as the program's stores know it: lower-cased with the system's own rules.
+std::wstring Lower(std::wstring text);
+// The registry subkey name the stores give a lower-cased path: every "\" becomes "/".
+std::wstring KeyName(std::wstring path);
+
 // The program's own settings key.
 RegistryKey HalvexSettingsKey();
 
