@@ -436,6 +436,78 @@ void TMainForm::OnListKeyDown(HWND list, WORD key)
     }
 }
 
+void TMainForm::BeginRowDrag(HWND list, HTREEITEM row)
+{
+    if (!row)
+        return;
+    // The row under the pointer is the one dragged, whatever row had the focus before: the drop acts
+    // on the focused row, so it is focused now.
+    ::SetFocus(list);
+    TreeView_SelectItem(list, row);
+    dragSource = list;
+    draggedRow = row;
+    ::SetCapture(handle());
+}
+
+void TMainForm::CancelRowDrag()
+{
+    dragSource = nullptr;
+    draggedRow = nullptr;
+    if (::GetCapture() == handle())
+        ::ReleaseCapture();
+}
+
+void TMainForm::EndRowDrag(POINT screen)
+{
+    HWND source = dragSource;
+    HTREEITEM dragged = draggedRow;
+    CancelRowDrag();
+    if (!source || !dragged)
+        return;
+
+    HWND target = ::WindowFromPoint(screen);
+    if (target != vstFavorites && target != vstRecent)
+        return;  // only the two lists take drops
+    TVHITTESTINFO hit{};
+    hit.pt = screen;
+    ::ScreenToClient(target, &hit.pt);
+    HTREEITEM dropRow = TreeView_HitTest(target, &hit);
+    const TNodeData* draggedNode = NodeOf(source, dragged);
+    if (!draggedNode)
+        return;
+
+    if (source == vstRecent && target == vstFavorites && draggedNode->Recent) {
+        // The new favorite lands before the favorite it was dropped on; dropped below the last
+        // favorite, it goes last.
+        const TNodeData* under = NodeOf(vstFavorites, dropRow);
+        const int index = under && under->Favorite ? under->Favorite->Index : 1000;
+        const TRecentProgram& program = *draggedNode->Recent;
+        InsertFavorite(program.Caption, program.Path, index, true);
+        TreeView_DeleteItem(vstRecent, dragged);
+    } else if (source == vstFavorites && target == vstFavorites) {
+        // Reordering only moves the row on the screen; the next refill shows the stored order.
+        if (dropRow == dragged)
+            return;
+        TNodeData* moved = NodeOf(vstFavorites, dragged);
+        HTREEITEM previous = dropRow ? TreeView_GetPrevSibling(vstFavorites, dropRow) : LastTopLevelRow(vstFavorites);
+        if (previous == dragged)
+            return;
+        TreeView_DeleteItem(vstFavorites, dragged);
+        TVINSERTSTRUCTW insert{};
+        insert.hParent = TVI_ROOT;
+        insert.hInsertAfter = previous ? previous : TVI_FIRST;
+        insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+        insert.item.pszText = LPSTR_TEXTCALLBACKW;
+        insert.item.iImage = I_IMAGECALLBACK;
+        insert.item.iSelectedImage = I_IMAGECALLBACK;
+        insert.item.lParam = reinterpret_cast<LPARAM>(moved);
+        TreeView_InsertItem(vstFavorites, &insert);
+    } else if (source == vstFavorites && target == vstRecent && draggedNode->Favorite) {
+        RemoveFavorite(*draggedNode->Favorite);
+        FillRecent();
+    }
+}
+
 void TMainForm::ShowRowContextMenu(HWND, HTREEITEM, POINT)
 {
     // The shell's own context menu for the row's file comes here.
@@ -457,6 +529,10 @@ LRESULT TMainForm::OnNotify(const NMHDR& header)
         OnListKeyDown(list, reinterpret_cast<const NMTVKEYDOWN&>(header).wVKey);
         return 0;  // the key keeps the list's ordinary behaviour too
     }
+    case TVN_BEGINDRAGW:
+        if (list == vstFavorites || list == vstRecent)
+            BeginRowDrag(list, reinterpret_cast<const NMTREEVIEWW&>(header).itemNew.hItem);
+        return 0;
     case NM_RCLICK: {
         TVHITTESTINFO hit{};
         ::GetCursorPos(&hit.pt);

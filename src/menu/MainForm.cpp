@@ -348,8 +348,18 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         }
         return DefaultHandling(message, wParam, lParam);
     }
+    case WM_CAPTURECHANGED:
+        if (reinterpret_cast<HWND>(lParam) != handle())
+            CancelRowDrag();
+        return 0;
     case WM_LBUTTONUP: {
         const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        if (dragSource) {
+            POINT screen = at;
+            ::ClientToScreen(handle(), &screen);
+            EndRowDrag(screen);
+            return 0;
+        }
         if (::PtInRect(&imgWin8Menu, at))
             imgWin8MenuClick();
         else if (::PtInRect(&imgLabel, at))

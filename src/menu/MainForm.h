@@ -99,6 +99,10 @@ private:
     static LRESULT CALLBACK StartMenuTreeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     std::deque<TNodeData>& NodesOf(HWND list);
     void ClearList(HWND list);
+    // Drag and drop between the favorites and recent lists.
+    void BeginRowDrag(HWND list, HTREEITEM row);
+    void EndRowDrag(POINT screen);
+    void CancelRowDrag();
     void btnAllProgramsClick();
     void imgWin8MenuClick();
     void imgLabelClick();
@@ -124,6 +128,8 @@ private:
     bool searchPlaceholder = true;
     int favoritesRows = 0;
     HTREEITEM PressedStartMenuNode = nullptr;
+    HWND dragSource = nullptr;  // the list a row is being dragged from, while a drag is on
+    HTREEITEM draggedRow = nullptr;
     WNDPROC startMenuTreeDefaultProc = nullptr;
     UniqueFont font;
     UniqueFont largerFont;

@@ -101,6 +101,25 @@ protected:
         return r.bottom - r.top;
     }
 
+    // The middle of the list's n-th row (rows are 32 pixels high), on the screen.
+    POINT RowPoint(HWND list, int row) const
+    {
+        const RECT r = RectOf(list);
+        return POINT{r.left + 60, r.top + row * 32 + 16};
+    }
+
+    std::vector<std::pair<std::wstring, DWORD>> StoredFavorites() const
+    {
+        std::vector<std::pair<std::wstring, DWORD>> stored;
+        const RegistryKey favorites = HalvexSettingsKey().SubKey(L"Favorite");
+        for (const auto& name : favorites.SubKeys()) {
+            const RegistryKey favorite = favorites.SubKey(name);
+            stored.emplace_back(favorite.GetString(L"Caption").value_or(L"?"), favorite.GetDword(L"Index").value_or(99));
+        }
+        std::sort(stored.begin(), stored.end(), [](const auto& a, const auto& b) { return a.second < b.second; });
+        return stored;
+    }
+
     // Clicks the middle of the list's n-th row (rows are 32 pixels high), in the menu as the user
     // meets it: in front, with the foreground.
     void ClickRow(HWND list, int row)
@@ -223,4 +242,43 @@ TEST_F(LeftColumn, EscapeHidesTheMenuAndTheNextShowIsBackAtTheDefaultView)
     ASSERT_TRUE(WaitFor([&] { return IsShown(window_); }));
     EXPECT_EQ(TextOf(AllProgramsButton()), L"All Programs");
     EXPECT_FALSE(::IsWindowVisible(AllPrograms()));
+}
+
+TEST_F(LeftColumn, ARecentProgramDroppedOnAFavoriteIsPinnedBeforeIt)
+{
+    SeedFavorite(0, L"First", App(L"first"));
+    SeedFavorite(1, L"Second", App(L"second"));
+    SeedRecent(L"Busy", App(L"busy"), 9);
+    SeedRecent(L"Quiet", App(L"quiet"), 3);
+    StartMenu();
+    ::SetForegroundWindow(window_);
+    ASSERT_EQ(Texts(ReadTreeView(Recent())), (std::vector<std::wstring>{L"Busy", L"Quiet"}));
+
+    // The focus rests on another recent row: the pressed row is still the one that moves.
+    HWND recent = Recent();
+    ::SendMessageW(recent, TVM_SELECTITEM, TVGN_CARET,
+                   ::SendMessageW(recent, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    Drag(RowPoint(recent, 1), RowPoint(Favorites(), 1));
+
+    EXPECT_TRUE(WaitFor([&] { return StoredFavorites().size() == 3; }));
+    EXPECT_EQ(StoredFavorites(), (std::vector<std::pair<std::wstring, DWORD>>{
+                                     {L"First", 0}, {L"Quiet", 1}, {L"Second", 2}}));
+    EXPECT_EQ(Texts(ReadTreeView(Favorites())), (std::vector<std::wstring>{L"First", L"Quiet", L"Second"}));
+    // The row leaves the recent list at once; the list is not refilled.
+    EXPECT_EQ(Texts(ReadTreeView(Recent())), std::vector<std::wstring>{L"Busy"});
+}
+
+TEST_F(LeftColumn, AFavoriteDroppedOnTheRecentListIsUnpinned)
+{
+    SeedFavorite(0, L"First", App(L"first"));
+    SeedFavorite(1, L"Second", App(L"second"));
+    SeedRecent(L"Busy", App(L"busy"), 9);
+    StartMenu();
+    ::SetForegroundWindow(window_);
+
+    Drag(RowPoint(Favorites(), 0), RowPoint(Recent(), 0));
+
+    EXPECT_TRUE(WaitFor([&] { return StoredFavorites().size() == 1; }));
+    EXPECT_EQ(StoredFavorites(), (std::vector<std::pair<std::wstring, DWORD>>{{L"Second", 0}}));
+    EXPECT_EQ(Texts(ReadTreeView(Favorites())), std::vector<std::wstring>{L"Second"});
 }

@@ -358,6 +358,21 @@ void Click(int x, int y, bool right)
     SendMouse(right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP, x, y);
 }
 
+void Drag(POINT from, POINT to)
+{
+    MoveMouse(from.x, from.y);
+    Pause(50ms);
+    SendMouse(MOUSEEVENTF_LEFTDOWN, from.x, from.y);
+    Pause(50ms);
+    constexpr int Steps = 8;
+    for (int i = 1; i <= Steps; ++i) {
+        MoveMouse(from.x + (to.x - from.x) * i / Steps, from.y + (to.y - from.y) * i / Steps);
+        Pause(30ms);
+    }
+    SendMouse(MOUSEEVENTF_LEFTUP, to.x, to.y);
+    Pause(50ms);
+}
+
 // ---- Controls of another process ----------------------------------------------------------------
 
 namespace {

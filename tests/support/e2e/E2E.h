@@ -113,6 +113,8 @@ void KeyUp(WORD virtualKey);
 void PressKeys(const std::vector<WORD>& chord);  // all down in order, then all up in reverse
 void MoveMouse(int x, int y);
 void Click(int x, int y, bool right = false);
+// Presses the left button at one point, moves the pointer to another in small steps and releases it.
+void Drag(POINT from, POINT to);
 
 // The items of another process's controls, read through their standard messages with a buffer in
 // that process's memory.
