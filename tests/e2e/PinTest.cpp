@@ -3,6 +3,8 @@
 
 #include "E2E.h"
 
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -80,6 +82,7 @@ TEST_F(Pin, WithAMenuRunningTheMenuTogglesThePin)
     Process menu = Process::Start(HalvexExe());
     HWND window = WaitForWindow({menu.id(), L"THalvexForm", false});
     ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return IsShown(window); }));  // its creation is over
 
     // Hold the menu's window thread: a "/pin" that hands the path over must now wait for the menu,
     // while one that toggled the pin itself would end at once.
@@ -101,6 +104,12 @@ TEST_F(Pin, WithAMenuRunningTheMenuTogglesThePin)
     EXPECT_EQ(*code, 0u);
     EXPECT_EQ(Favorites().SubKeys(), std::vector<std::wstring>{KeyName(Lower(shortcut_))});
     EXPECT_TRUE(menu.running());
+    // The running menu's favorites list shows the new pin at once.
+    HWND favorites = ::FindWindowExW(window, nullptr, WC_TREEVIEWW, L"Favorites");
+    ASSERT_NE(favorites, nullptr);
+    const auto rows = ReadTreeView(favorites);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows.front().text, L"My Tool");
 }
 
 TEST_F(Pin, TheVerbUnpinsTheDefaultFavoriteThatInstallPinned)
