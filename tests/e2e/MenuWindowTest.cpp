@@ -46,6 +46,9 @@ TEST(MenuWindow, OpensBesideTheTaskbarOnEachEdge)
         {L"left", 62, 62, 0},
         {L"right", 62, w - MenuWidth - 62, 0},
     };
+    if (w == 1920 && h == 1080) {
+        ASSERT_EQ(cases[0].top, 517);  // a 40-pixel bottom taskbar on a full-HD screen
+    }
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.edge, c.edge + wcslen(c.edge)));
         TaskbarStandIn taskbar(c.edge, c.thickness);
