@@ -246,6 +246,7 @@ void TMainForm::UpdateView()
         TreeView_SelectItem(list, nullptr);
     // The right column's selection is cleared here once the right column has its list.
 
+    focusingWithoutSelection = true;
     switch (ViewMode) {
     case TViewMode::AllPrograms:
         if (CanTakeFocus(vstStartMenu))
@@ -262,6 +263,7 @@ void TMainForm::UpdateView()
             ::SetFocus(edtSearch);
         break;
     }
+    focusingWithoutSelection = false;
 
     if (ViewMode != TViewMode::Search) {
         searchPlaceholder = true;
@@ -529,6 +531,12 @@ LRESULT TMainForm::OnNotify(const NMHDR& header)
         OnListKeyDown(list, reinterpret_cast<const NMTVKEYDOWN&>(header).wVKey);
         return 0;  // the key keeps the list's ordinary behaviour too
     }
+    case TVN_SELCHANGINGW:
+        // Only the selection a list makes by itself as it takes the focus is refused.
+        return focusingWithoutSelection &&
+                       reinterpret_cast<const NMTREEVIEWW&>(header).action == TVC_UNKNOWN
+                   ? TRUE
+                   : FALSE;
     case TVN_BEGINDRAGW:
         if (list == vstFavorites || list == vstRecent)
             BeginRowDrag(list, reinterpret_cast<const NMTREEVIEWW&>(header).itemNew.hItem);

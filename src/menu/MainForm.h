@@ -128,6 +128,9 @@ private:
     bool searchPlaceholder = true;
     int favoritesRows = 0;
     HTREEITEM PressedStartMenuNode = nullptr;
+    // Set while UpdateView moves the focus: a tree view that gets the focus with no selection selects
+    // its first row by itself, and the view must come up with nothing selected.
+    bool focusingWithoutSelection = false;
     HWND dragSource = nullptr;  // the list a row is being dragged from, while a drag is on
     HTREEITEM draggedRow = nullptr;
     WNDPROC startMenuTreeDefaultProc = nullptr;

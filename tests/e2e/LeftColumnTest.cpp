@@ -146,7 +146,10 @@ TEST_F(LeftColumn, TheWindowGrowsWithMoreThanTenFavorites)
         for (int i = 0; i < count; ++i)
             SeedFavorite(i, L"Favorite " + std::to_wstring(i), App(L"fav" + std::to_wstring(i)));
         StartMenu();
-        EXPECT_EQ(ReadTreeView(Favorites()).size(), static_cast<size_t>(count));
+        const auto rows = ReadTreeView(Favorites());
+        EXPECT_EQ(rows.size(), static_cast<size_t>(count));
+        // The menu comes up with the favorites focused but no row selected.
+        EXPECT_TRUE(std::none_of(rows.begin(), rows.end(), [](const TreeItem& row) { return row.selected; }));
         EXPECT_EQ(WindowHeight(), count == 11 ? 526 : 523);
         // The window still ends at the taskbar.
         EXPECT_EQ(RectOf(window_).bottom, ::GetSystemMetrics(SM_CYSCREEN) - 40);
