@@ -185,15 +185,14 @@ void RecordLaunch(const std::wstring& caption, const std::wstring& path)
     FillRecentView();
 }
 
-void ActivateRecentProgram(const TRecentProgram& item)
+void LaunchAndRecord(std::wstring caption, std::wstring path)
 {
-    // Copies: hiding the menu may refill its lists.
-    const std::wstring caption = item.Caption;
-    const std::wstring path = item.Path;
     HideMenuView();
     LaunchItem(path);
     RecordLaunch(caption, path);
 }
+
+void ActivateRecentProgram(const TRecentProgram& item) { LaunchAndRecord(item.Caption, item.Path); }
 
 double ToDaysSince1899(const SYSTEMTIME& localTime)
 {

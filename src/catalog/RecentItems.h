@@ -49,6 +49,10 @@ void RecordLaunch(const std::wstring& caption, const std::wstring& path);
 // Opens a program of the recent list: hides the menu, launches it, counts the launch.
 void ActivateRecentProgram(const TRecentProgram& item);
 
+// Every counted launch, in this order: hide the menu, open the path through the shell, count it.
+// Takes copies, because hiding the menu may refill the lists that hold the caller's objects.
+void LaunchAndRecord(std::wstring caption, std::wstring path);
+
 // A local date and time as days since 1899-12-30 00:00, the fraction being the time of day.
 [[nodiscard]] double ToDaysSince1899(const SYSTEMTIME& localTime);
 

@@ -1,6 +1,5 @@
 #include "catalog/StartMenuItems.h"
 
-#include "catalog/CatalogViews.h"
 #include "catalog/RecentItems.h"
 #include "catalog/ShortcutCaption.h"
 #include "platform/Handles.h"
@@ -195,15 +194,7 @@ std::unique_ptr<TStartMenuList> Scan(const StartMenuRoots& roots, const std::wst
     return scanner.ScanLevel(relativeFolder, RootFlags{true, true}, 0);
 }
 
-void ActivateStartMenuItem(const TStartMenuItem& item)
-{
-    // Copies: hiding the menu may refill its lists.
-    const std::wstring caption = item.Caption;
-    const std::wstring path = item.FullPath;
-    HideMenuView();
-    LaunchItem(path);
-    RecordLaunch(caption, path);
-}
+void ActivateStartMenuItem(const TStartMenuItem& item) { LaunchAndRecord(item.Caption, item.FullPath); }
 
 bool StartMenuOrder(const TStartMenuItem& a, const TStartMenuItem& b)
 {
