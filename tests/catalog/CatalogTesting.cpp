@@ -193,4 +193,24 @@ RecordedViews::RecordedViews()
 
 RecordedViews::~RecordedViews() { halvex::SetCatalogViewCallbacks({}); }
 
+RawValues RawRecord(const std::wstring& path)
+{
+    RawValues values;
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return values;
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[256];
+        DWORD nameLength = 256;
+        BYTE data[1024];
+        DWORD size = sizeof(data);
+        DWORD type = 0;
+        if (::RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data, &size) != ERROR_SUCCESS)
+            break;
+        values[std::wstring(name, nameLength)] = {type, std::vector<BYTE>(data, data + size)};
+    }
+    ::RegCloseKey(key);
+    return values;
+}
+
 } // namespace catalog_testing

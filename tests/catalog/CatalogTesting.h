@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,11 @@ private:
 
 // Removes a folder and everything in it; a link to a folder is removed without entering it.
 void RemoveTree(const std::wstring& folder);
+
+// Every value of the HKEY_CURRENT_USER key at path, as type and bytes: to see that nothing in a
+// record changed.
+using RawValues = std::map<std::wstring, std::pair<DWORD, std::vector<BYTE>>>;
+RawValues RawRecord(const std::wstring& path);
 
 // Makes an empty file (and its folders).
 void TouchFile(const std::wstring& path);

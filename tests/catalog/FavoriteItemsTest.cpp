@@ -153,26 +153,6 @@ bool StillMarked(const std::wstring& keyName)
     return FavoriteRecord(keyName).GetString(L"Caption") == std::optional<std::wstring>(L"(as stored)");
 }
 
-// Every value of a record as type and bytes, to see that nothing in it changed.
-std::map<std::wstring, std::pair<DWORD, std::vector<BYTE>>> RawRecord(const std::wstring& path)
-{
-    std::map<std::wstring, std::pair<DWORD, std::vector<BYTE>>> values;
-    UniqueHKey key;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
-        return values;
-    for (DWORD i = 0;; ++i) {
-        wchar_t name[256];
-        DWORD nameLength = 256;
-        BYTE data[1024];
-        DWORD size = sizeof(data);
-        DWORD type = 0;
-        if (::RegEnumValueW(key.get(), i, name, &nameLength, nullptr, &type, data, &size) != ERROR_SUCCESS)
-            break;
-        values[std::wstring(name, nameLength)] = {type, std::vector<BYTE>(data, data + size)};
-    }
-    return values;
-}
-
 class FavoriteStore : public ::testing::Test {
 protected:
     void SetUp() override { GetFavoriteItems(true); }

@@ -94,26 +94,6 @@ std::wstring Captions(const TRecentList& list)
     return captions;
 }
 
-std::map<std::wstring, std::pair<DWORD, std::vector<BYTE>>> RawRecord(const std::wstring& keyName)
-{
-    std::map<std::wstring, std::pair<DWORD, std::vector<BYTE>>> values;
-    UniqueHKey key;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, (std::wstring(RecentKeyPath) + L"\\" + keyName).c_str(), 0, KEY_READ,
-                        key.put()) != ERROR_SUCCESS)
-        return values;
-    for (DWORD i = 0;; ++i) {
-        wchar_t name[256];
-        DWORD nameLength = 256;
-        BYTE data[1024];
-        DWORD size = sizeof(data);
-        DWORD type = 0;
-        if (::RegEnumValueW(key.get(), i, name, &nameLength, nullptr, &type, data, &size) != ERROR_SUCCESS)
-            break;
-        values[std::wstring(name, nameLength)] = {type, std::vector<BYTE>(data, data + size)};
-    }
-    return values;
-}
-
 class RecentStore : public ::testing::Test {
 protected:
     void SetUp() override { GetRecentItems(true); }
@@ -185,12 +165,12 @@ TEST_F(RecentStore, TheListRanksByCountAndKeepsOnlyExistingFiles)
     const std::wstring gone = Seed(L"Gone", files / L"gone.lnk", 20);
     MakeFolder(files / L"Folder");
     Seed(L"Folder", files / L"Folder", 30);
-    const auto goneBefore = RawRecord(gone);
+    const auto goneBefore = RawRecord(std::wstring(RecentKeyPath) + L"\\" + gone);
 
     const TRecentList& list = GetRecentItems(true);
 
     EXPECT_EQ(Captions(list), L"Nine Five Two");
-    EXPECT_EQ(RawRecord(gone), goneBefore) << "the record of a missing program changed";
+    EXPECT_EQ(RawRecord(std::wstring(RecentKeyPath) + L"\\" + gone), goneBefore) << "the record of a missing program changed";
     EXPECT_EQ(&GetRecentItems(false), &list);
 
     RecordLaunch(L"Two", files / L"two.lnk");
@@ -239,14 +219,14 @@ TEST_F(RecentStore, ARecordThatCannotBeReadIsNeverOverwritten)
         Seed(L"B", File(L"b.lnk"), 3);
         const std::wstring damaged = Seed(L"X", File(L"x.lnk"), 10);
         c.damage(RecentRecord(damaged));
-        const auto before = RawRecord(damaged);
+        const auto before = RawRecord(std::wstring(RecentKeyPath) + L"\\" + damaged);
 
         EXPECT_EQ(Captions(GetRecentItems(true)), c.listed);
         RecordLaunch(L"A", files / L"a.lnk");
         RecordLaunch(L"X", files / L"x.lnk");
         RecordLaunch(L"X", files / L"X.LNK");
 
-        EXPECT_EQ(RawRecord(damaged), before);
+        EXPECT_EQ(RawRecord(std::wstring(RecentKeyPath) + L"\\" + damaged), before);
         EXPECT_EQ(RecentRecord(PathToKeyName(LowerCase(files / L"a.lnk"))).GetDword(L"StartCount"), 5u);
         EXPECT_EQ(RecentRoot().SubKeys().size(), 3u);
     }
