@@ -83,12 +83,8 @@ void RunResidentMenu(bool startHidden)
         form.ShowAtStart();
     // The menu window sees each key before the focused control does.
     MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (form.PreviewKey(msg))
-            continue;
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0)
+        form.DispatchWithPreview(msg);
 }
 
 } // namespace

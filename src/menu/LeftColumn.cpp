@@ -9,10 +9,9 @@
 #include "catalog/StartMenuItems.h"
 #include "menu/Placement.h"
 #include "platform/Logger.h"
-#include "platform/SystemLibrary.h"
+#include "menu/TreeRows.h"
 
 #include <shellapi.h>
-#include <windowsx.h>
 
 namespace halvex {
 
@@ -22,6 +21,7 @@ constexpr int SideStripWidth = 22;
 constexpr int RightColumnWidth = 151;
 constexpr int ColumnMargin = 6;
 constexpr int RowHeight = 32;
+constexpr int SmallRowHeight = 22;  // the All Programs tree and the search results, with 16-pixel icons
 constexpr int ButtonHeight = 25;
 constexpr int SearchRowHeight = 25;
 constexpr int ListMargin = 3;  // around the All Programs tree and the search results
@@ -34,52 +34,10 @@ constexpr UINT IdCancelSearch = 102;
 constexpr wchar_t SearchPlaceholder[] = L"Search programs and files";
 constexpr wchar_t VendorHomePage[] = L"https://www.tervane.com/";
 
-// The lists take the look of Explorer's lists (hot rows, soft selection) where the theme DLL exists.
-void UseExplorerTheme(HWND control)
-{
-    using SetTheme = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
-    static const auto setTheme = GetSystemProc<SetTheme>(L"uxtheme.dll", "SetWindowTheme");
-    if (setTheme)
-        setTheme(control, L"Explorer", nullptr);
-}
-
 bool IsExistingFile(const std::wstring& path)
 {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-HTREEITEM AppendRow(HWND list, HTREEITEM parent, TNodeData& node)
-{
-    TVINSERTSTRUCTW insert{};
-    insert.hParent = parent;
-    insert.hInsertAfter = TVI_LAST;
-    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
-    insert.item.pszText = LPSTR_TEXTCALLBACKW;
-    insert.item.iImage = I_IMAGECALLBACK;
-    insert.item.iSelectedImage = I_IMAGECALLBACK;
-    insert.item.lParam = reinterpret_cast<LPARAM>(&node);
-    return TreeView_InsertItem(list, &insert);
-}
-
-TNodeData* NodeOf(HWND list, HTREEITEM row)
-{
-    if (!row)
-        return nullptr;
-    TVITEMW item{};
-    item.mask = TVIF_PARAM | TVIF_HANDLE;
-    item.hItem = row;
-    if (!TreeView_GetItem(list, &item))
-        return nullptr;
-    return reinterpret_cast<TNodeData*>(item.lParam);
-}
-
-HTREEITEM LastTopLevelRow(HWND list)
-{
-    HTREEITEM row = TreeView_GetRoot(list), last = nullptr;
-    for (; row; row = TreeView_GetNextSibling(list, row))
-        last = row;
-    return last;
 }
 
 bool CanTakeFocus(HWND control)
@@ -95,35 +53,6 @@ void FocusRow(HWND list, HTREEITEM row)
 }
 
 } // namespace
-
-std::deque<TNodeData>& TMainForm::NodesOf(HWND list)
-{
-    if (list == vstFavorites)
-        return favoritesNodes;
-    if (list == vstRecent)
-        return recentNodes;
-    if (list == vstStartMenu)
-        return startMenuNodes;
-    return searchNodes;
-}
-
-HWND TMainForm::CreateList(const wchar_t* name, DWORD extraStyle, int itemHeight)
-{
-    // Full-row selection with hot tracking, no lines and no buttons; the selection shows only while
-    // the list has the focus.
-    HWND list = ::CreateWindowExW(0, WC_TREEVIEWW, name,
-                                  WS_CHILD | WS_TABSTOP | WS_CLIPSIBLINGS | TVS_FULLROWSELECT | TVS_TRACKSELECT |
-                                      TVS_SINGLEEXPAND | TVS_NOHSCROLL | extraStyle,
-                                  0, 0, 0, 0, handle(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
-    if (!list)
-        return nullptr;
-    UseExplorerTheme(list);
-    ::SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
-    if (itemHeight > 0)
-        TreeView_SetItemHeight(list, itemHeight);
-    TreeView_SetIndent(list, 16);
-    return list;
-}
 
 void TMainForm::CreateControls()
 {
@@ -148,13 +77,8 @@ void TMainForm::CreateControls()
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     vstFavorites = CreateList(L"Favorites", TVS_NOSCROLL, RowHeight);
     vstRecent = CreateList(L"Recent programs", TVS_NOSCROLL, RowHeight);
-    vstStartMenu = CreateList(L"All Programs", 0, 0);
-    vstSearch = CreateList(L"Search results", 0, 0);
-    // The tree remembers which row a button went down on, so that a click launches only when press
-    // and release hit the same row.
-    ::SetWindowLongPtrW(vstStartMenu, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    startMenuTreeDefaultProc = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrW(vstStartMenu, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TMainForm::StartMenuTreeProc)));
+    vstStartMenu = CreateList(L"All Programs", 0, SmallRowHeight);
+    vstSearch = CreateList(L"Search results", 0, SmallRowHeight);
 
     btnAllPrograms = ::CreateWindowExW(0, WC_BUTTONW, L"All Programs", WS_CHILD | WS_TABSTOP | BS_OWNERDRAW, 0, 0,
                                        0, 0, handle(), reinterpret_cast<HMENU>(IdAllPrograms), instance, nullptr);
@@ -242,8 +166,10 @@ void TMainForm::UpdateView()
     SetViewVisibility();
     LayOutControls();
 
-    for (HWND list : {vstFavorites, vstRecent, vstSearch, vstStartMenu})
+    for (HWND list : {vstFavorites, vstRecent, vstSearch, vstStartMenu}) {
         TreeView_SelectItem(list, nullptr);
+        SetHotRow(list, nullptr);
+    }
     // The right column's selection is cleared here once the right column has its list.
 
     focusingWithoutSelection = true;
@@ -285,7 +211,10 @@ void TMainForm::UpdateView()
 
 void TMainForm::ClearList(HWND list)
 {
+    clearingList = true;
     TreeView_DeleteAllItems(list);
+    clearingList = false;
+    StateOf(list).hotRow = nullptr;
     NodesOf(list).clear();
 }
 
@@ -299,7 +228,7 @@ void TMainForm::FillFavorites()
         auto& nodes = NodesOf(vstFavorites);
         nodes.push_back(TNodeData{});
         nodes.back().Favorite = favorite.get();
-        AppendRow(vstFavorites, TVI_ROOT, nodes.back());
+        AppendRow(vstFavorites, TVI_ROOT, TVI_LAST, nodes.back());
         ++favoritesRows;
     }
     ::ShowWindow(vstFavorites, ViewMode == TViewMode::Default && favoritesRows > 0 ? SW_SHOWNA : SW_HIDE);
@@ -321,7 +250,7 @@ void TMainForm::FillRecent()
         auto& nodes = NodesOf(vstRecent);
         nodes.push_back(TNodeData{});
         nodes.back().Recent = recent.get();
-        AppendRow(vstRecent, TVI_ROOT, nodes.back());
+        AppendRow(vstRecent, TVI_ROOT, TVI_LAST, nodes.back());
         ++rows;
         if ((rows + 1) * RowHeight + 2 > height)
             break;
@@ -331,6 +260,7 @@ void TMainForm::FillRecent()
 void TMainForm::FillAllPrograms()
 {
     ::SendMessageW(vstStartMenu, WM_SETREDRAW, FALSE, 0);
+    ++startMenuGeneration;
     ClearList(vstStartMenu);
     const TStartMenuList* root = RescanStartMenu();
     auto& nodes = NodesOf(vstStartMenu);
@@ -340,7 +270,7 @@ void TMainForm::FillAllPrograms()
                 continue;  // an empty folder is not shown
             nodes.push_back(TNodeData{});
             nodes.back().StartMenuItem = entry.get();
-            HTREEITEM row = AppendRow(vstStartMenu, parent, nodes.back());
+            HTREEITEM row = AppendRow(vstStartMenu, parent, TVI_LAST, nodes.back());
             if (entry->Children && !entry->Children->empty()) {
                 TVITEMW item{};
                 item.mask = TVIF_CHILDREN | TVIF_HANDLE;
@@ -355,34 +285,6 @@ void TMainForm::FillAllPrograms()
         add(add, *root, TVI_ROOT);
     ::SendMessageW(vstStartMenu, WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(vstStartMenu, nullptr, TRUE);
-}
-
-void TMainForm::OnGetDisplayInfo(NMTVDISPINFOW& info)
-{
-    const TNodeData* node = reinterpret_cast<const TNodeData*>(info.item.lParam);
-    if (!node)
-        return;
-    if (info.item.mask & TVIF_TEXT) {
-        const std::wstring* text = nullptr;
-        if (node->Favorite)
-            text = &node->Favorite->Caption;
-        else if (node->Recent)
-            text = &node->Recent->Caption;
-        else if (node->StartMenuItem)
-            text = &node->StartMenuItem->Caption;
-        else
-            text = &node->GroupCaption;
-        lstrcpynW(info.item.pszText, text->c_str(), info.item.cchTextMax);
-    }
-    if (info.item.mask & (TVIF_IMAGE | TVIF_SELECTEDIMAGE)) {
-        // The icon cache answers here once it exists: folders 1, programs their own icon (2 until it is
-        // ready) in the tree; the favorites' and recent programs' own big icons.
-        int image = -1;
-        if (node->StartMenuItem)
-            image = node->StartMenuItem->IsFolder ? 1 : 2;
-        info.item.iImage = image;
-        info.item.iSelectedImage = image;
-    }
 }
 
 void TMainForm::ActivateRow(HWND list, HTREEITEM row)
@@ -400,11 +302,8 @@ void TMainForm::ActivateRow(HWND list, HTREEITEM row)
 
 void TMainForm::OnListClick(HWND list)
 {
-    TVHITTESTINFO hit{};
-    ::GetCursorPos(&hit.pt);
-    ::ScreenToClient(list, &hit.pt);
-    HTREEITEM row = TreeView_HitTest(list, &hit);
-    if (!row || !(hit.flags & (TVHT_ONITEM | TVHT_ONITEMRIGHT | TVHT_ONITEMINDENT)))
+    HTREEITEM row = RowAtCursor(list);
+    if (!row)
         return;
     if (list == vstStartMenu) {
         // A click launches only a program row on which the button also went down; a folder row that is
@@ -470,10 +369,9 @@ void TMainForm::EndRowDrag(POINT screen)
     HWND target = ::WindowFromPoint(screen);
     if (target != vstFavorites && target != vstRecent)
         return;  // only the two lists take drops
-    TVHITTESTINFO hit{};
-    hit.pt = screen;
-    ::ScreenToClient(target, &hit.pt);
-    HTREEITEM dropRow = TreeView_HitTest(target, &hit);
+    POINT client = screen;
+    ::ScreenToClient(target, &client);
+    HTREEITEM dropRow = RowAt(target, client);
     const TNodeData* draggedNode = NodeOf(source, dragged);
     if (!draggedNode)
         return;
@@ -495,15 +393,8 @@ void TMainForm::EndRowDrag(POINT screen)
         if (previous == dragged)
             return;
         TreeView_DeleteItem(vstFavorites, dragged);
-        TVINSERTSTRUCTW insert{};
-        insert.hParent = TVI_ROOT;
-        insert.hInsertAfter = previous ? previous : TVI_FIRST;
-        insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
-        insert.item.pszText = LPSTR_TEXTCALLBACKW;
-        insert.item.iImage = I_IMAGECALLBACK;
-        insert.item.iSelectedImage = I_IMAGECALLBACK;
-        insert.item.lParam = reinterpret_cast<LPARAM>(moved);
-        TreeView_InsertItem(vstFavorites, &insert);
+        HTREEITEM row = AppendRow(vstFavorites, TVI_ROOT, previous ? previous : TVI_FIRST, *moved);
+        TreeView_SelectItem(vstFavorites, row);
     } else if (source == vstFavorites && target == vstRecent && draggedNode->Favorite) {
         RemoveFavorite(*draggedNode->Favorite);
         FillRecent();
@@ -541,32 +432,30 @@ LRESULT TMainForm::OnNotify(const NMHDR& header)
         if (list == vstFavorites || list == vstRecent)
             BeginRowDrag(list, reinterpret_cast<const NMTREEVIEWW&>(header).itemNew.hItem);
         return 0;
+    case TVN_SELCHANGEDW:
+        if (!clearingList)
+            OnSelectionChanged(list, reinterpret_cast<const NMTREEVIEWW&>(header));
+        return 0;
+    case TVN_ITEMEXPANDEDW:
+        OnRowExpanded(list, reinterpret_cast<const NMTREEVIEWW&>(header));
+        return 0;
+    case TVN_DELETEITEMW:
+        OnRowDeleted(list, reinterpret_cast<const NMTREEVIEWW&>(header).itemOld.hItem);
+        return 0;
+    case NM_DBLCLK:
+        return OnRowDoubleClick(list) ? TRUE : FALSE;
+    case NM_CUSTOMDRAW:
+        return OnCustomDraw(list, *reinterpret_cast<NMTVCUSTOMDRAW*>(const_cast<NMHDR*>(&header)));
     case NM_RCLICK: {
-        TVHITTESTINFO hit{};
-        ::GetCursorPos(&hit.pt);
-        const POINT screen = hit.pt;
-        ::ScreenToClient(list, &hit.pt);
-        if (HTREEITEM row = TreeView_HitTest(list, &hit))
+        POINT screen{};
+        ::GetCursorPos(&screen);
+        if (HTREEITEM row = RowAtCursor(list))
             ShowRowContextMenu(list, row, screen);
         return 1;  // no menu of the list's own
     }
     default:
         return 0;
     }
-}
-
-LRESULT CALLBACK TMainForm::StartMenuTreeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept
-{
-    auto* form = reinterpret_cast<TMainForm*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (form && (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN)) {
-        TVHITTESTINFO hit{};
-        hit.pt = POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        HTREEITEM row = TreeView_HitTest(hwnd, &hit);
-        form->PressedStartMenuNode = (hit.flags & (TVHT_ONITEM | TVHT_ONITEMRIGHT | TVHT_ONITEMINDENT)) ? row : nullptr;
-    }
-    WNDPROC original = form ? form->startMenuTreeDefaultProc : nullptr;
-    return original ? ::CallWindowProcW(original, hwnd, message, wParam, lParam)
-                    : ::DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 void TMainForm::DrawAllProgramsButton(const DRAWITEMSTRUCT& item)

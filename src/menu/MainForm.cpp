@@ -3,6 +3,7 @@
 #include "catalog/CatalogViews.h"
 #include "catalog/FavoriteItems.h"
 #include "menu/Placement.h"
+#include "menu/TreeRows.h"
 #include "platform/Closing.h"
 #include "platform/Handles.h"
 #include "platform/Logger.h"
@@ -113,26 +114,62 @@ void TMainForm::FormDestroy()
     // Then the folder watchers and the input hooks stop. The worker threads see Closing and end while
     // the queue is served a few more times.
     for (int i = 0; i < 3; ++i) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                ::PostQuitMessage(static_cast<int>(msg.wParam));
-                break;
-            }
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
+        ProcessPendingMessages();
         ::Sleep(100);
     }
+}
+
+void TMainForm::DispatchWithPreview(MSG& msg)
+{
+    if (PreviewKey(msg))
+        return;
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+}
+
+bool TMainForm::ProcessPendingMessages()
+{
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            return false;
+        }
+        DispatchWithPreview(msg);
+    }
+    return true;
 }
 
 void TMainForm::tmrDelayInitTimer()
 {
     ::KillTimer(handle(), tmrDelayInit);
     FillAllPrograms();
-    // The icons of the tree's rows are preloaded here once the icon cache exists, paced so that the
-    // menu keeps answering.
+    PreloadStartMenuIcons();
     TrimWorkingSet();
+}
+
+void TMainForm::PreloadStartMenuIcons()
+{
+    // Asking the tree for a top-level row's icon, as painting would, has the icon cache resolve it (or
+    // queue its extraction) before the user first opens All Programs. The walk is paced, and serves the
+    // queue between rows, so that the menu keeps answering while it runs.
+    const unsigned generation = startMenuGeneration;
+    for (HTREEITEM row = TreeView_GetRoot(vstStartMenu); row; row = NextInTreeOrder(vstStartMenu, row)) {
+        if (!TreeView_GetParent(vstStartMenu, row)) {
+            TVITEMW item{};
+            item.mask = TVIF_HANDLE | TVIF_IMAGE;
+            item.hItem = row;
+            TreeView_GetItem(vstStartMenu, &item);
+        }
+        for (int pause = 0; pause < 4; ++pause) {
+            ::Sleep(10);
+            if (!ProcessPendingMessages() || Closing)
+                return;
+            // A refill while the queue was served has taken the rows away.
+            if (generation != startMenuGeneration)
+                return;
+        }
+    }
 }
 
 void TMainForm::ShowAtStart()
@@ -168,6 +205,7 @@ void TMainForm::ShowMenu()
 void TMainForm::HideMenu()
 {
     StopForegroundWatch();
+    wheelPanning.Stop();
     ::ShowWindow(handle(), SW_HIDE);
     Shown = false;
     SetWindowShowState(handle(), SW_SHOWMINNOACTIVE);
@@ -277,6 +315,7 @@ void TMainForm::ToggleMenu()
     }
     // A hide by the toggle keeps the watch and the view: the watch completes the hide at its next tick
     // (or brings the menu back while the pointer rests on it).
+    wheelPanning.Stop();
     ::ShowWindow(handle(), SW_HIDE);
     Shown = false;
     if (PreviousForegroundWindow)

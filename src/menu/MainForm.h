@@ -1,6 +1,7 @@
 #pragma once
 
 #include "activation/Taskbar.h"
+#include "menu/WheelPanning.h"
 #include "platform/Handles.h"
 #include "platform/Window.h"
 #include "resources/Pictures.h"
@@ -54,6 +55,11 @@ public:
 
     // The window sees every key before the focused control does. True when the key was used up.
     bool PreviewKey(const MSG& msg);
+    // Hands one message of the queue on, after the window's own look at keys.
+    void DispatchWithPreview(MSG& msg);
+    // Serves the messages waiting in the queue. False once the program is ending (the quit message is
+    // put back for the outer loop).
+    bool ProcessPendingMessages();
 
     void UpdateView();
     void FillFavorites();
@@ -75,6 +81,7 @@ private:
     void FormCreate();
     void FormDestroy();
     void tmrDelayInitTimer();
+    void PreloadStartMenuIcons();
     void tmrForegroundCheckerTimer();
     void StartForegroundWatch();
     void StopForegroundWatch();
@@ -92,11 +99,23 @@ private:
     void DrawAllProgramsButton(const DRAWITEMSTRUCT& item);
     LRESULT OnNotify(const NMHDR& header);
     void OnGetDisplayInfo(NMTVDISPINFOW& info);
+    int RowImageIndex(const TNodeData& node) const;
+    LRESULT OnCustomDraw(HWND list, NMTVCUSTOMDRAW& draw);
+    void OnSelectionChanged(HWND list, const NMTREEVIEWW& change);
+    void OnRowExpanded(HWND list, const NMTREEVIEWW& change);
+    bool OnRowDoubleClick(HWND list);
+    void OnRowDeleted(HWND list, HTREEITEM row);
+    void SetHotRow(HWND list, HTREEITEM row);
     void OnListClick(HWND list);
     void OnListKeyDown(HWND list, WORD key);
     void ActivateRow(HWND list, HTREEITEM row);
     void ShowRowContextMenu(HWND list, HTREEITEM row, POINT screen);
-    static LRESULT CALLBACK StartMenuTreeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    // Every list's messages pass here first: the pressed and hot rows, and wheel panning.
+    static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                     DWORD_PTR form) noexcept;
+    bool FilterListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
+    struct TListState;
+    TListState& StateOf(HWND list);
     std::deque<TNodeData>& NodesOf(HWND list);
     void ClearList(HWND list);
     // Drag and drop between the favorites and recent lists.
@@ -133,15 +152,24 @@ private:
     bool focusingWithoutSelection = false;
     HWND dragSource = nullptr;  // the list a row is being dragged from, while a drag is on
     HTREEITEM draggedRow = nullptr;
-    WNDPROC startMenuTreeDefaultProc = nullptr;
+    WheelPanning wheelPanning;
+    // Set while a list is emptied: the selection moving among rows that are going away opens nothing.
+    bool clearingList = false;
+    // Counts the fills of the All Programs tree, so that a walk over its rows notices a refill.
+    unsigned startMenuGeneration = 0;
     UniqueFont font;
     UniqueFont largerFont;
     UniqueFont placeholderFont;
-    // The rows' records, one store per list; a list's records go when the list is cleared.
-    std::deque<TNodeData> favoritesNodes;
-    std::deque<TNodeData> recentNodes;
-    std::deque<TNodeData> startMenuNodes;
-    std::deque<TNodeData> searchNodes;
+    // What the menu keeps for each list: the rows' records, which go when the list is cleared, and the
+    // row under the pointer.
+    struct TListState {
+        std::deque<TNodeData> nodes;
+        HTREEITEM hotRow = nullptr;
+    };
+    TListState favoritesState;
+    TListState recentState;
+    TListState startMenuState;
+    TListState searchState;
 
     // The program's own record that the window is shown; a minimised window counts as hidden.
     bool Shown = false;

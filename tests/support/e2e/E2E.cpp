@@ -358,6 +358,45 @@ void Click(int x, int y, bool right)
     SendMouse(right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP, x, y);
 }
 
+void DoubleClick(int x, int y)
+{
+    MoveMouse(x, y);
+    Pause(50ms);
+    for (int i = 0; i < 2; ++i) {
+        SendMouse(MOUSEEVENTF_LEFTDOWN, x, y);
+        SendMouse(MOUSEEVENTF_LEFTUP, x, y);
+    }
+    Pause(50ms);
+}
+
+namespace {
+
+DWORD ButtonFlag(MouseButton button, bool down)
+{
+    switch (button) {
+    case MouseButton::Left:
+        return down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+    case MouseButton::Right:
+        return down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP;
+    case MouseButton::Middle:
+        break;
+    }
+    return down ? MOUSEEVENTF_MIDDLEDOWN : MOUSEEVENTF_MIDDLEUP;
+}
+
+} // namespace
+
+void ButtonDown(MouseButton button, int x, int y) { SendMouse(ButtonFlag(button, true), x, y); }
+void ButtonUp(MouseButton button, int x, int y) { SendMouse(ButtonFlag(button, false), x, y); }
+
+COLORREF ScreenPixel(int x, int y)
+{
+    HDC screen = ::GetDC(nullptr);
+    const COLORREF colour = ::GetPixel(screen, x, y);
+    ::ReleaseDC(nullptr, screen);
+    return colour;
+}
+
 void Drag(POINT from, POINT to)
 {
     MoveMouse(from.x, from.y);
@@ -464,6 +503,16 @@ std::vector<TreeItem> ReadTreeView(HWND tree, bool includeCollapsed)
     };
     walk(reinterpret_cast<HTREEITEM>(SendTo(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)), 0);
     return items;
+}
+
+int FirstVisibleRowIndex(HWND tree)
+{
+    const LRESULT first = SendTo(tree, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0);
+    int index = 0;
+    for (LRESULT row = SendTo(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0); row && row != first;
+         row = SendTo(tree, TVM_GETNEXTITEM, TVGN_NEXTVISIBLE, row))
+        ++index;
+    return index;
 }
 
 std::vector<std::wstring> ReadListView(HWND list, int column)

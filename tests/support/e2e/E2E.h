@@ -113,6 +113,12 @@ void KeyUp(WORD virtualKey);
 void PressKeys(const std::vector<WORD>& chord);  // all down in order, then all up in reverse
 void MoveMouse(int x, int y);
 void Click(int x, int y, bool right = false);
+void DoubleClick(int x, int y);
+enum class MouseButton { Left, Right, Middle };
+void ButtonDown(MouseButton button, int x, int y);
+void ButtonUp(MouseButton button, int x, int y);
+// The colour of a pixel of the screen as it is shown now.
+COLORREF ScreenPixel(int x, int y);
 // Presses the left button at one point, moves the pointer to another in small steps and releases it.
 void Drag(POINT from, POINT to);
 
@@ -128,6 +134,9 @@ struct TreeItem {
 // branches are included only when includeCollapsed is set.
 std::vector<TreeItem> ReadTreeView(HWND tree, bool includeCollapsed = false);
 std::vector<std::wstring> ReadListView(HWND list, int column = 0);
+// How many visible rows (expanded branches included) lie above the tree's first row on screen: 0
+// until the tree is scrolled.
+int FirstVisibleRowIndex(HWND tree);
 
 // Registry of the bench's prefix (the same for the test and the program under test).
 class RegistryKey {
