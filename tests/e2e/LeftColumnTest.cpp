@@ -4,6 +4,8 @@
 #include "LeftColumnFixture.h"
 
 #include <algorithm>
+#include <memory>
+#include <type_traits>
 
 TEST_F(LeftColumn, TheWindowGrowsWithMoreThanTenFavorites)
 {
@@ -151,4 +153,125 @@ TEST_F(LeftColumn, AFavoriteDroppedOnTheRecentListIsUnpinned)
     EXPECT_TRUE(WaitFor([&] { return StoredFavorites().size() == 1; }));
     EXPECT_EQ(StoredFavorites(), (std::vector<std::pair<std::wstring, DWORD>>{{L"Second", 0}}));
     EXPECT_EQ(Texts(ReadTreeView(Favorites())), std::vector<std::wstring>{L"Second"});
+}
+
+TEST_F(LeftColumn, RowsLightUpUnderThePointerAndWhileSelectedAndTheListsEndInALine)
+{
+    SeedFavorite(0, L"First", App(L"first"));
+    SeedFavorite(1, L"Second", App(L"second"));
+    SeedRecent(L"Busy", App(L"busy"), 9);
+    SeedRecent(L"Quiet", App(L"quiet"), 3);
+    StartMenu();
+    ::SetForegroundWindow(window_);
+    ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == window_; }));
+    HWND favorites = Favorites(), recent = Recent();
+    constexpr COLORREF White = RGB(255, 255, 255);
+
+    // Each list ends in a line two pixels below its last row's slot.
+    for (HWND list : {favorites, recent}) {
+        const RECT r = RectOf(list);
+        const int middle = (r.left + r.right) / 2;
+        EXPECT_TRUE(WaitFor([&] { return ScreenPixel(middle, r.bottom - 1) != White; })) << TextOf(list);
+        EXPECT_EQ(ScreenPixel(middle, r.bottom - 2), White) << TextOf(list);
+    }
+
+    // A pixel at the right end of a row, away from its text, shows whether the row is lit. The four
+    // rows read as "favorites|recent", "#" for a lit row: "#.|.." has the first favorite lit.
+    auto lit = [](HWND list, int row) {
+        const RECT r = RectOf(list);
+        return ScreenPixel(r.right - 8, r.top + row * 32 + 16) != White ? '#' : '.';
+    };
+    auto litRows = [&] {
+        return std::string{lit(favorites, 0), lit(favorites, 1), '|', lit(recent, 0), lit(recent, 1)};
+    };
+    auto selectedRows = [&] {
+        std::string rows;
+        for (HWND list : {favorites, recent}) {
+            if (!rows.empty())
+                rows += '|';
+            for (const auto& row : ReadTreeView(list))
+                rows += row.selected ? '#' : '.';
+        }
+        return rows;
+    };
+    const RECT strip = RectOf(window_);
+    MoveMouse(strip.left + 10, strip.top + 300);  // onto the side strip, away from the lists
+    EXPECT_TRUE(WaitFor([&] { return litRows() == "..|.."; })) << litRows();
+
+    // The row under the pointer lights up, and only while the pointer is on it.
+    POINT row = RowPoint(recent, 1);
+    MoveMouse(row.x, row.y);
+    EXPECT_TRUE(WaitFor([&] { return litRows() == "..|.#"; })) << litRows();
+    row = RowPoint(recent, 0);
+    MoveMouse(row.x, row.y);
+    EXPECT_TRUE(WaitFor([&] { return litRows() == "..|#."; })) << litRows();
+    MoveMouse(strip.left + 10, strip.top + 300);
+    EXPECT_TRUE(WaitFor([&] { return litRows() == "..|.."; })) << litRows();
+
+    // Down selects the first favorite; Down on the last favorite crosses to the first recent program,
+    // and Up on it crosses back; the selected row is lit.
+    const std::vector<std::pair<WORD, std::string>> steps = {
+        {VK_DOWN, "#.|.."}, {VK_DOWN, ".#|.."}, {VK_DOWN, "..|#."}, {VK_UP, ".#|.."}};
+    for (const auto& [key, expected] : steps) {
+        PressKey(key);
+        EXPECT_TRUE(WaitFor([&] { return selectedRows() == expected; })) << selectedRows();
+        EXPECT_TRUE(WaitFor([&] { return litRows() == expected; })) << litRows();
+    }
+}
+
+namespace {
+
+std::vector<std::pair<DWORD, bool>> keysSeen;  // virtual key, pressed (false: released)
+
+LRESULT CALLBACK RecordKeys(int code, WPARAM message, LPARAM data)
+{
+    if (code == HC_ACTION) {
+        const auto& key = *reinterpret_cast<const KBDLLHOOKSTRUCT*>(data);
+        keysSeen.emplace_back(key.vkCode, message == WM_KEYDOWN || message == WM_SYSKEYDOWN);
+    }
+    return ::CallNextHookEx(nullptr, code, message, data);
+}
+
+} // namespace
+
+TEST_F(LeftColumn, TheSideStripOpensTheStartScreenOrTheVendorsPageAndHidesTheMenu)
+{
+    // Web addresses open with a recorder instead of a browser.
+    const std::wstring browser = App(L"browser");
+    struct RestoredOnExit {
+        RegistryKey key;
+        std::optional<std::wstring> value;
+        ~RestoredOnExit()
+        {
+            if (value)
+                key.SetString(L"", *value);
+        }
+    };
+    const RegistryKey command(HKEY_CLASSES_ROOT, L"https\\shell\\open\\command");
+    const RestoredOnExit browserBefore{command, command.GetString(L"")};
+    command.SetString(L"", L"\"" + browser + L"\" \"%1\"");
+
+    StartMenu();
+    const RECT menu = RectOf(window_);
+
+    // The "Veradav 8 Eved" caption at the top presses and releases the right Windows key.
+    keysSeen.clear();
+    const std::unique_ptr<std::remove_pointer_t<HHOOK>, decltype(&::UnhookWindowsHookEx)> hook(
+        ::SetWindowsHookExW(WH_KEYBOARD_LL, RecordKeys, ::GetModuleHandleW(nullptr), 0), &::UnhookWindowsHookEx);
+    ASSERT_NE(hook, nullptr);
+    Click(menu.left + 12, menu.top + 70);
+    EXPECT_TRUE(WaitFor([&] { return !IsShown(window_); }));
+    EXPECT_TRUE(WaitFor([&] {
+        return keysSeen == std::vector<std::pair<DWORD, bool>>{{VK_RWIN, true}, {VK_RWIN, false}};
+    }));
+
+    // The product name at the bottom opens the vendor's home page.
+    ::SendMessageW(window_, WM_TOGGLE_MENU, 0, Marker);
+    ASSERT_TRUE(WaitFor([&] { return IsShown(window_); }));
+    Click(menu.left + 12, menu.bottom - 80);
+    EXPECT_TRUE(WaitFor([&] { return !IsShown(window_); }));
+    EXPECT_TRUE(WaitFor([&] { return !RecordedRuns(browser).empty(); }, 30s));
+    const auto runs = RecordedRuns(browser);
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_NE(runs.front().find(L"https://www.tervane.com/"), std::wstring::npos) << runs.front();
 }
