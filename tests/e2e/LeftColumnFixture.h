@@ -82,6 +82,17 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return IsShown(window_); }));
     }
 
+    // Favorites "First" and "Second" above the recent programs "Busy" and "Quiet", in the foreground.
+    void StartWithTwoFavoritesAndTwoRecentPrograms()
+    {
+        SeedFavorite(0, L"First", App(L"first"));
+        SeedFavorite(1, L"Second", App(L"second"));
+        SeedRecent(L"Busy", App(L"busy"), 9);
+        SeedRecent(L"Quiet", App(L"quiet"), 3);
+        StartMenu();
+        ::SetForegroundWindow(window_);
+    }
+
     HWND Child(const wchar_t* className, const wchar_t* text) const
     {
         return ::FindWindowExW(window_, nullptr, className, text);

@@ -118,12 +118,7 @@ TEST_F(LeftColumn, EscapeHidesTheMenuAndTheNextShowIsBackAtTheDefaultView)
 
 TEST_F(LeftColumn, ARecentProgramDroppedOnAFavoriteIsPinnedBeforeIt)
 {
-    SeedFavorite(0, L"First", App(L"first"));
-    SeedFavorite(1, L"Second", App(L"second"));
-    SeedRecent(L"Busy", App(L"busy"), 9);
-    SeedRecent(L"Quiet", App(L"quiet"), 3);
-    StartMenu();
-    ::SetForegroundWindow(window_);
+    StartWithTwoFavoritesAndTwoRecentPrograms();
     ASSERT_EQ(Texts(ReadTreeView(Recent())), (std::vector<std::wstring>{L"Busy", L"Quiet"}));
 
     // The focus rests on another recent row: the pressed row is still the one that moves.
@@ -157,12 +152,7 @@ TEST_F(LeftColumn, AFavoriteDroppedOnTheRecentListIsUnpinned)
 
 TEST_F(LeftColumn, RowsLightUpUnderThePointerAndWhileSelectedAndTheListsEndInALine)
 {
-    SeedFavorite(0, L"First", App(L"first"));
-    SeedFavorite(1, L"Second", App(L"second"));
-    SeedRecent(L"Busy", App(L"busy"), 9);
-    SeedRecent(L"Quiet", App(L"quiet"), 3);
-    StartMenu();
-    ::SetForegroundWindow(window_);
+    StartWithTwoFavoritesAndTwoRecentPrograms();
     ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == window_; }));
     HWND favorites = Favorites(), recent = Recent();
     constexpr COLORREF White = RGB(255, 255, 255);
