@@ -113,6 +113,29 @@ TEST_F(AllProgramsTree, FocusingAFolderOpensItAndClosesTheSiblingThatWasOpen)
     EXPECT_TRUE(IsShown(window_));
 }
 
+TEST_F(AllProgramsTree, OpeningAFolderAtTheBottomBringsItsRowsIntoView)
+{
+    const std::wstring tool = App(L"tool");
+    for (int i = 0; i < 19; ++i)
+        ASSERT_TRUE(CreateShortcut(UserProgramsFolder() + L"\\Program " + std::to_wstring(10 + i) + L".lnk", tool));
+    for (int i = 0; i < 8; ++i)
+        ASSERT_TRUE(CreateShortcut(UserProgramsFolder() + L"\\Zoo\\Animal " + std::to_wstring(i) + L".lnk", tool));
+    StartMenu();
+    OpenAllPrograms();
+    const int height = static_cast<int>(::SendMessageW(Tree(), TVM_GETITEMHEIGHT, 0, 0));
+    const RECT tree = RectOf(Tree());
+    const int rowsShown = (tree.bottom - tree.top) / height;
+    ASSERT_LT(rowsShown, 20 + 8) << "the tree is tall enough for every row; the test needs a smaller one";
+
+    PressKey(VK_DOWN);  // the first row
+    PressKey(VK_END);   // the folder, last of the 20 top-level rows, which opens
+    ASSERT_TRUE(WaitFor([&] { return ExpandedRows() == std::vector<std::wstring>{L"Zoo"}; }));
+    // Its last row is the last one shown, and the folder's own row stays in view.
+    EXPECT_TRUE(WaitFor([&] { return FirstVisibleRowIndex(Tree()) == 28 - rowsShown; }))
+        << FirstVisibleRowIndex(Tree());
+    EXPECT_LE(FirstVisibleRowIndex(Tree()), 19);
+}
+
 TEST_F(AllProgramsTree, EnterOnAFolderOpensTheFolderItself)
 {
     ASSERT_TRUE(CreateShortcut(UserProgramsFolder() + L"\\Games\\Chess.lnk", App(L"chess")));
