@@ -512,7 +512,10 @@ void TMainForm::imgWin8MenuClick()
 
 void TMainForm::imgLabelClick()
 {
-    ::ShellExecuteW(handle(), L"open", VendorHomePage, nullptr, nullptr, SW_SHOWNORMAL);
+    const auto result =
+        reinterpret_cast<INT_PTR>(::ShellExecuteW(handle(), L"open", VendorHomePage, nullptr, nullptr, SW_SHOWNORMAL));
+    if (result <= 32)
+        Log(L"MainForm.imgLabelClick: the home page could not be opened (" + std::to_wstring(result) + L")");
     HideMenu();
 }
 
