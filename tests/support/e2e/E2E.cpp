@@ -141,12 +141,26 @@ Process Process::Start(const std::wstring& program, const std::vector<std::wstri
     std::wstring commandLine = QuoteArgument(program);
     for (const auto& argument : arguments)
         commandLine += L" " + QuoteArgument(argument);
+    // The program and whatever it starts in turn (a folder window, a browser) write to NUL: under Wine
+    // they would otherwise share the test's own output pipe, and one that lives on would keep the test
+    // runner waiting for the end of that pipe.
+    SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
+    HANDLE nul = ::CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                               OPEN_EXISTING, 0, nullptr);
     STARTUPINFOW si{};
     si.cb = sizeof(si);
+    if (nul != INVALID_HANDLE_VALUE) {
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdInput = si.hStdOutput = si.hStdError = nul;
+    }
     PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &si, &pi))
-        throw std::runtime_error("CreateProcessW failed: " + std::to_string(::GetLastError()));
+    const BOOL started = ::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr,
+                                          nul != INVALID_HANDLE_VALUE, 0, nullptr, nullptr, &si, &pi);
+    const DWORD error = ::GetLastError();
+    if (nul != INVALID_HANDLE_VALUE)
+        ::CloseHandle(nul);
+    if (!started)
+        throw std::runtime_error("CreateProcessW failed: " + std::to_string(error));
     ::CloseHandle(pi.hThread);
     Process process;
     process.process_ = pi.hProcess;
@@ -362,9 +376,12 @@ void DoubleClick(int x, int y)
 {
     MoveMouse(x, y);
     Pause(50ms);
+    // Two clicks well within the double-click time, each with a short hold as a finger gives it.
     for (int i = 0; i < 2; ++i) {
         SendMouse(MOUSEEVENTF_LEFTDOWN, x, y);
+        Pause(20ms);
         SendMouse(MOUSEEVENTF_LEFTUP, x, y);
+        Pause(20ms);
     }
     Pause(50ms);
 }
