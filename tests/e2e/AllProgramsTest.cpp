@@ -29,8 +29,7 @@ protected:
 
     void ClickTreeRow(int row)
     {
-        const POINT at = TreeRow(row);
-        Click(at.x, at.y);
+        ClickOn(Tree(), TreeRow(row));
     }
 
     std::vector<std::wstring> ExpandedRows() const

@@ -138,7 +138,15 @@ protected:
         ::SetForegroundWindow(window_);
         ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == window_; }));
         const RECT r = RectOf(list);
-        Click(r.left + 60, r.top + row * 32 + 16);
+        ClickOn(list, POINT{r.left + 60, r.top + row * 32 + 16});
+    }
+
+    // Clicks a point once the window meant to get the click is the one there: a window just shown
+    // again may take a moment to be back in its place on a loaded machine.
+    static void ClickOn(HWND window, POINT at)
+    {
+        EXPECT_TRUE(WaitFor([&] { return ::WindowFromPoint(at) == window; })) << "another window is at the point";
+        Click(at.x, at.y);
     }
 
     TaskbarStandIn taskbar_;

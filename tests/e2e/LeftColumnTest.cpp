@@ -269,7 +269,7 @@ TEST_F(LeftColumn, TheSideStripOpensTheStartScreenOrTheVendorsPageAndHidesTheMen
     const std::unique_ptr<std::remove_pointer_t<HHOOK>, decltype(&::UnhookWindowsHookEx)> hook(
         ::SetWindowsHookExW(WH_KEYBOARD_LL, RecordKeys, ::GetModuleHandleW(nullptr), 0), &::UnhookWindowsHookEx);
     ASSERT_NE(hook, nullptr);
-    Click(menu.left + 12, menu.top + 70);
+    ClickOn(window_, POINT{menu.left + 12, menu.top + 70});
     EXPECT_TRUE(WaitFor([&] { return !IsShown(window_); }));
     EXPECT_TRUE(WaitFor([&] {
         return keysSeen == std::vector<std::pair<DWORD, bool>>{{VK_RWIN, true}, {VK_RWIN, false}};
@@ -278,7 +278,7 @@ TEST_F(LeftColumn, TheSideStripOpensTheStartScreenOrTheVendorsPageAndHidesTheMen
     // The product name at the bottom opens the vendor's home page.
     ::SendMessageW(window_, WM_TOGGLE_MENU, 0, Marker);
     ASSERT_TRUE(WaitFor([&] { return IsShown(window_); }));
-    Click(menu.left + 12, menu.bottom - 80);
+    ClickOn(window_, POINT{menu.left + 12, menu.bottom - 80});
     EXPECT_TRUE(WaitFor([&] { return !IsShown(window_); }));
     if (!WaitFor([&] { return !RecordedRuns(browser).empty(); }, 30s)) {
         ADD_FAILURE() << "the page was not opened; running programs: " << RunningPrograms();
