@@ -770,6 +770,14 @@ TaskbarStandIn::TaskbarStandIn(const std::wstring& edge, int thickness, int swit
     tray_ = WaitForWindow({process_.id(), L"Shell_TrayWnd", true});
     if (!tray_)
         throw std::runtime_error("the taskbar stand-in did not show its window");
+    // The window shows before its band container has been laid out in it.
+    const bool laidOut = WaitFor([&] {
+        RECT r{};
+        HWND container = bands();
+        return container && ::GetWindowRect(container, &r) && r.right > r.left && r.bottom > r.top;
+    });
+    if (!laidOut)
+        throw std::runtime_error("the taskbar stand-in did not lay out its bands");
 }
 
 HWND TaskbarStandIn::bands() const { return ::FindWindowExW(tray_, nullptr, L"ReBarWindow32", nullptr); }
