@@ -62,9 +62,15 @@ protected:
         key.SetDword(L"Index", static_cast<DWORD>(index));
     }
 
+    // The recent store's record of a path (it may not exist).
+    static RegistryKey RecentRecordOf(const std::wstring& path)
+    {
+        return HalvexSettingsKey().SubKey(L"Recent\\" + KeyName(Lower(path)));
+    }
+
     void SeedRecent(const std::wstring& caption, const std::wstring& path, DWORD count)
     {
-        const RegistryKey key = HalvexSettingsKey().SubKey(L"Recent\\" + KeyName(Lower(path)));
+        const RegistryKey key = RecentRecordOf(path);
         key.SetString(L"Caption", caption);
         key.SetString(L"Path", Lower(path));
         const double lastStart = 46000.5;

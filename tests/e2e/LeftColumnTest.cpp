@@ -98,7 +98,7 @@ TEST_F(LeftColumn, ClickingAFavoriteOrARecentProgramLaunchesItAndHidesTheMenu)
     ClickRow(Recent(), 0);
     EXPECT_TRUE(WaitFor([&] { return RecordedRuns(recent).size() == 1; }, 30s));
     // The launch is counted on the program's record.
-    const RegistryKey record = HalvexSettingsKey().SubKey(L"Recent\\" + KeyName(Lower(recent)));
+    const RegistryKey record = RecentRecordOf(recent);
     EXPECT_TRUE(WaitFor([&] { return record.GetDword(L"StartCount") == 5u; }));
 }
 
